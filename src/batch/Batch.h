@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace addrova::batch {
+
+// Parsed command line of one verb: positional arguments and --options.
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;  // "--filter EXPR" -> {"filter", "EXPR"}; flags map to ""
+    bool has(const std::string& name) const { return options.count(name) != 0; }
+    std::string get(const std::string& name, const std::string& fallback = "") const {
+        auto it = options.find(name);
+        return it == options.end() ? fallback : it->second;
+    }
+};
+
+// A usage error: the message is printed with the verb's usage line.
+struct UsageError {
+    std::string message;
+};
+
+struct Verb {
+    std::string name;
+    std::string usage;                   // arguments after the verb
+    std::string summary;                 // one line
+    std::vector<std::string> valueOptions;  // options that take a value
+    std::vector<std::string> flagOptions;   // options without a value
+    size_t minArgs = 0, maxArgs = 0;
+    std::function<int(const Args&)> run;  // returns the exit status
+};
+
+void addTableVerbs(std::vector<Verb>& verbs);
+
+}  // namespace addrova::batch
