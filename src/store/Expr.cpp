@@ -39,6 +39,7 @@ enum class Op : uint8_t {
     // Character
     ConstS,
     FieldC,
+    FieldV,
     FieldMemo,
     Upper,
     Lower,
@@ -113,9 +114,11 @@ struct Node {
     uint32_t a = 0, b = 0, c = 0;  // operands; Concat: first index and count in Impl::args
     uint32_t off = 0, width = 0;   // field place in the record
     uint32_t nullByte = 0;
-    uint32_t maxLen = 0;   // Character: longest result
-    uint32_t bufLen = 0;   // bytes of arena this node owns
-    double num = 0;        // ConstN / ConstL value
+    uint32_t varByte = 0;  // FieldV: bit in record[varByte] telling the value is shorter
+    uint8_t varMask = 0;
+    uint32_t maxLen = 0;            // Character: longest result
+    uint32_t bufLen = 0;            // bytes of arena this node owns
+    double num = 0;                 // ConstN / ConstL value
     const uint8_t* text = nullptr;  // constant text: literal, blanks for NULL / SPACE
     uint8_t* buf = nullptr;         // result buffer
 };
@@ -151,7 +154,9 @@ size_t toCount(double v) {
     return static_cast<size_t>(v);
 }
 
-bool isBlankByte(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0; }
+bool isBlankByte(uint8_t c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0;
+}
 
 // Leading number of text as VAL() and N fields read it: blanks, sign, digits, fraction,
 // exponent; anything else ends it. No number gives 0.
@@ -265,6 +270,22 @@ void significantDigits(double x, char* digits, int& exp) {
 // significant digits. Writes at most cap digits (no leading zeros, "0" for zero) and returns the
 // count, or cap + 1 when the number has more digits than cap.
 size_t roundedDigits(double x, int scale, char* out, size_t cap) {
+    if (scale >= 0 && x < 1e15 && x == std::floor(x)) {
+        // Whole numbers are exact: their digits, then zeros.
+        char tmp[16];
+        size_t k = 0;
+        uint64_t v = static_cast<uint64_t>(x);
+        do {
+            tmp[k++] = char('0' + v % 10);
+            v /= 10;
+        } while (v);
+        bool zero = k == 1 && tmp[0] == '0';
+        size_t n = zero ? 1 : k + size_t(scale);
+        if (n > cap) return cap + 1;
+        for (size_t i = 0; i < k; ++i) out[i] = tmp[k - 1 - i];
+        if (!zero) std::memset(out + k, '0', size_t(scale));
+        return n;
+    }
     char d[15];
     int exp;
     significantDigits(x, d, exp);
@@ -396,12 +417,18 @@ int comparePadded(View a, View b) {
 bool relHolds(uint8_t rel, int c) {
     switch (rel) {
         case RelEq:
-        case RelExactEq: return c == 0;
-        case RelNe: return c != 0;
-        case RelLt: return c < 0;
-        case RelLe: return c <= 0;
-        case RelGt: return c > 0;
-        default: return c >= 0;
+        case RelExactEq:
+            return c == 0;
+        case RelNe:
+            return c != 0;
+        case RelLt:
+            return c < 0;
+        case RelLe:
+            return c <= 0;
+        case RelGt:
+            return c > 0;
+        default:
+            return c >= 0;
     }
 }
 
@@ -420,9 +447,9 @@ struct Program {
     uint32_t root = 0;
     bool usesRecord = false;
     std::vector<Node> nodes;
-    std::vector<uint32_t> args;      // Concat operands
-    std::vector<uint8_t> argMinus;   // operand joined with '-'
-    std::vector<Field> memoFields;   // memo fields read by FieldMemo nodes (index in Node::a)
+    std::vector<uint32_t> args;     // Concat operands
+    std::vector<uint8_t> argMinus;  // operand joined with '-'
+    std::vector<Field> memoFields;  // memo fields read by FieldMemo nodes (index in Node::a)
     std::unique_ptr<uint8_t[]> arena;
 
     View str(uint32_t i, const RecordContext& ctx, size_t limit) const;
@@ -440,10 +467,28 @@ struct Program {
 View Program::str(uint32_t i, const RecordContext& ctx, size_t limit) const {
     const Node& n = nodes[i];
     switch (n.op) {
-        case Op::ConstS: return {n.text, std::min<size_t>(n.maxLen, limit)};
+        case Op::ConstS:
+            return {n.text, std::min<size_t>(n.maxLen, limit)};
         case Op::FieldC:
             if (isNull(n, ctx)) return {n.text, std::min<size_t>(n.width, limit)};
             return {ctx.record + n.off, std::min<size_t>(n.width, limit)};
+        case Op::FieldV: {
+            // Shorter values keep their length in the last byte; pad them with blanks.
+            const uint8_t* p = ctx.record + n.off;
+            size_t want = std::min<size_t>(n.width, limit);
+            size_t len = n.width;
+            if (isNull(n, ctx)) {
+                len = 0;
+            } else if (ctx.record[n.varByte] & n.varMask) {
+                len = std::min<size_t>(p[n.width - 1], n.width - 1);
+            } else {
+                return {p, want};
+            }
+            len = std::min(len, want);
+            if (len) std::memcpy(n.buf, p, len);
+            if (want > len) std::memset(n.buf + len, ' ', want - len);
+            return {n.buf, want};
+        }
         case Op::FieldMemo: {
             if (!ctx.memo || isNull(n, ctx)) return {nullptr, 0};
             std::string_view t = ctx.memo->memoText(ctx.record, memoFields[n.a]);
@@ -530,7 +575,7 @@ View Program::str(uint32_t i, const RecordContext& ctx, size_t limit) const {
                     if (t) std::memcpy(n.buf + len, s.p, t);
                     len += t;
                     size_t blanks = std::min(trail, cap - len);
-                    std::memset(n.buf + len, ' ', blanks);
+                    if (blanks) std::memset(n.buf + len, ' ', blanks);
                     len += blanks;
                 }
             }
@@ -548,7 +593,7 @@ View Program::str(uint32_t i, const RecordContext& ctx, size_t limit) const {
             View s = str(n.a, ctx, len);
             size_t t = std::min(s.n, len);
             size_t before = n.op == Op::PadL ? len - t : (n.op == Op::PadC ? (len - t) / 2 : 0);
-            std::memset(n.buf, fill, len);
+            if (len) std::memset(n.buf, fill, len);
             if (t) std::memcpy(n.buf + before, s.p, t);
             return {n.buf, std::min(len, limit)};
         }
@@ -557,26 +602,38 @@ View Program::str(uint32_t i, const RecordContext& ctx, size_t limit) const {
             n.buf[0] = static_cast<uint8_t>(toCount(v) & 0xFF);
             return {n.buf, std::min<size_t>(1, limit)};
         }
-        case Op::IifS: return str(logic(n.a, ctx) ? n.b : n.c, ctx, limit);
-        default: return {nullptr, 0};
+        case Op::IifS:
+            return str(logic(n.a, ctx) ? n.b : n.c, ctx, limit);
+        default:
+            return {nullptr, 0};
     }
 }
 
 double Program::num(uint32_t i, const RecordContext& ctx) const {
     const Node& n = nodes[i];
     switch (n.op) {
-        case Op::ConstN: return n.num;
-        case Op::FieldN: return isNull(n, ctx) ? 0 : parseNumber(ctx.record + n.off, n.width);
-        case Op::FieldI: return isNull(n, ctx) ? 0 : double(readLE<int32_t>(ctx.record + n.off, n.width));
-        case Op::FieldB: return isNull(n, ctx) ? 0 : readLE<double>(ctx.record + n.off, n.width);
+        case Op::ConstN:
+            return n.num;
+        case Op::FieldN:
+            return isNull(n, ctx) ? 0 : parseNumber(ctx.record + n.off, n.width);
+        case Op::FieldI:
+            return isNull(n, ctx) ? 0 : double(readLE<int32_t>(ctx.record + n.off, n.width));
+        case Op::FieldB:
+            return isNull(n, ctx) ? 0 : readLE<double>(ctx.record + n.off, n.width);
         case Op::FieldY:
             return isNull(n, ctx) ? 0 : double(readLE<int64_t>(ctx.record + n.off, n.width)) / 10000.0;
-        case Op::FieldD: return isNull(n, ctx) ? 0 : parseDate(ctx.record + n.off, n.width);
-        case Op::FieldT: return isNull(n, ctx) ? 0 : double(readLE<int32_t>(ctx.record + n.off, n.width));
-        case Op::Neg: return -num(n.a, ctx);
-        case Op::Add: return num(n.a, ctx) + num(n.b, ctx);
-        case Op::Sub: return num(n.a, ctx) - num(n.b, ctx);
-        case Op::Mul: return num(n.a, ctx) * num(n.b, ctx);
+        case Op::FieldD:
+            return isNull(n, ctx) ? 0 : parseDate(ctx.record + n.off, n.width);
+        case Op::FieldT:
+            return isNull(n, ctx) ? 0 : double(readLE<int32_t>(ctx.record + n.off, n.width));
+        case Op::Neg:
+            return -num(n.a, ctx);
+        case Op::Add:
+            return num(n.a, ctx) + num(n.b, ctx);
+        case Op::Sub:
+            return num(n.a, ctx) - num(n.b, ctx);
+        case Op::Mul:
+            return num(n.a, ctx) * num(n.b, ctx);
         case Op::Div: {
             double x = num(n.a, ctx), y = num(n.b, ctx);
             return y == 0 ? 0 : x / y;
@@ -589,16 +646,22 @@ double Program::num(uint32_t i, const RecordContext& ctx) const {
             if (r != 0 && ((r < 0) != (y < 0))) r += y;
             return r;
         }
-        case Op::Len: return double(str(n.a, ctx, kNoLimit).n);
+        case Op::Len:
+            return double(str(n.a, ctx, kNoLimit).n);
         case Op::Val: {
             View s = str(n.a, ctx, kNoLimit);
             return parseNumber(s.p, s.n);
         }
-        case Op::Recno: return double(ctx.recno);
-        case Op::Today: return today();
-        case Op::Int: return std::trunc(num(n.a, ctx));
-        case Op::Abs: return std::fabs(num(n.a, ctx));
-        case Op::Round: return roundTo(num(n.a, ctx), num(n.b, ctx));
+        case Op::Recno:
+            return double(ctx.recno);
+        case Op::Today:
+            return today();
+        case Op::Int:
+            return std::trunc(num(n.a, ctx));
+        case Op::Abs:
+            return std::fabs(num(n.a, ctx));
+        case Op::Round:
+            return roundTo(num(n.a, ctx), num(n.b, ctx));
         case Op::Year:
         case Op::Month:
         case Op::Day: {
@@ -623,23 +686,29 @@ double Program::num(uint32_t i, const RecordContext& ctx) const {
             double x = num(n.a, ctx), y = num(n.b, ctx);
             return n.op == Op::Max ? (x >= y ? x : y) : (x <= y ? x : y);
         }
-        case Op::IifN: return num(logic(n.a, ctx) ? n.b : n.c, ctx);
-        default: return 0;
+        case Op::IifN:
+            return num(logic(n.a, ctx) ? n.b : n.c, ctx);
+        default:
+            return 0;
     }
 }
 
 bool Program::logic(uint32_t i, const RecordContext& ctx) const {
     const Node& n = nodes[i];
     switch (n.op) {
-        case Op::ConstL: return n.num != 0;
+        case Op::ConstL:
+            return n.num != 0;
         case Op::FieldL: {
             if (isNull(n, ctx) || n.width == 0) return false;
             uint8_t c = ctx.record[n.off];
             return c == 'T' || c == 't' || c == 'Y' || c == 'y';
         }
-        case Op::Not: return !logic(n.a, ctx);
-        case Op::And: return logic(n.a, ctx) && logic(n.b, ctx);
-        case Op::Or: return logic(n.a, ctx) || logic(n.b, ctx);
+        case Op::Not:
+            return !logic(n.a, ctx);
+        case Op::And:
+            return logic(n.a, ctx) && logic(n.b, ctx);
+        case Op::Or:
+            return logic(n.a, ctx) || logic(n.b, ctx);
         case Op::CmpS: {
             if (n.rel == RelExactEq) {
                 View x = str(n.a, ctx, kNoLimit), y = str(n.b, ctx, kNoLimit);
@@ -658,12 +727,18 @@ bool Program::logic(uint32_t i, const RecordContext& ctx) const {
             double x = num(n.a, ctx), y = num(n.b, ctx);
             switch (n.rel) {
                 case RelEq:
-                case RelExactEq: return x == y;
-                case RelNe: return x != y;
-                case RelLt: return x < y;
-                case RelLe: return x <= y;
-                case RelGt: return x > y;
-                default: return x >= y;
+                case RelExactEq:
+                    return x == y;
+                case RelNe:
+                    return x != y;
+                case RelLt:
+                    return x < y;
+                case RelLe:
+                    return x <= y;
+                case RelGt:
+                    return x > y;
+                default:
+                    return x >= y;
             }
         }
         case Op::CmpL: {
@@ -684,13 +759,18 @@ bool Program::logic(uint32_t i, const RecordContext& ctx) const {
                         if (!isBlankByte(s.p[k])) return false;
                     return true;
                 }
-                case ValueType::Logical: return !logic(n.a, ctx);
-                default: return num(n.a, ctx) == 0;
+                case ValueType::Logical:
+                    return !logic(n.a, ctx);
+                default:
+                    return num(n.a, ctx) == 0;
             }
         }
-        case Op::Deleted: return ctx.record[0] == '*';
-        case Op::IifL: return logic(logic(n.a, ctx) ? n.b : n.c, ctx);
-        default: return false;
+        case Op::Deleted:
+            return ctx.record[0] == '*';
+        case Op::IifL:
+            return logic(logic(n.a, ctx) ? n.b : n.c, ctx);
+        default:
+            return false;
     }
 }
 
@@ -732,18 +812,54 @@ struct Token {
     Tok kind = Tok::End;
     uint32_t pos = 0;  // 0-based
     uint32_t len = 0;
-    double num = 0;     // Number, Date
-    uint32_t lit = 0;   // String: index of its text
+    double num = 0;    // Number, Date
+    uint32_t lit = 0;  // String: index of its text
 };
 
-bool isIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool isIdentChar(char c) { return isIdentStart(c) || (c >= '0' && c <= '9'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isIdentStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool isIdentChar(char c) {
+    return isIdentStart(c) || (c >= '0' && c <= '9');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 enum class Fn : uint8_t {
-    Upper, Lower, Left, Right, Substr, Trim, RTrim, LTrim, AllTrim, Len, Space, Str, Val, Dtos, Iif,
-    Empty, Deleted, Recno, Date, PadL, PadR, PadC, Int, Abs, Round, Year, Month, Day, At, Chr, Asc,
-    Max, Min,
+    Upper,
+    Lower,
+    Left,
+    Right,
+    Substr,
+    Trim,
+    RTrim,
+    LTrim,
+    AllTrim,
+    Len,
+    Space,
+    Str,
+    Val,
+    Dtos,
+    Iif,
+    Empty,
+    Deleted,
+    Recno,
+    Date,
+    PadL,
+    PadR,
+    PadC,
+    Int,
+    Abs,
+    Round,
+    Year,
+    Month,
+    Day,
+    At,
+    Chr,
+    Asc,
+    Max,
+    Min,
 };
 
 struct FnInfo {
@@ -753,17 +869,17 @@ struct FnInfo {
 };
 
 constexpr FnInfo kFunctions[] = {
-    {"UPPER", Fn::Upper, 1, 1},   {"LOWER", Fn::Lower, 1, 1},     {"LEFT", Fn::Left, 2, 2},
-    {"RIGHT", Fn::Right, 2, 2},   {"SUBSTR", Fn::Substr, 2, 3},   {"TRIM", Fn::Trim, 1, 1},
-    {"RTRIM", Fn::RTrim, 1, 1},   {"LTRIM", Fn::LTrim, 1, 1},     {"ALLTRIM", Fn::AllTrim, 1, 1},
-    {"LEN", Fn::Len, 1, 1},       {"SPACE", Fn::Space, 1, 1},     {"STR", Fn::Str, 1, 3},
-    {"VAL", Fn::Val, 1, 1},       {"DTOS", Fn::Dtos, 1, 1},       {"IIF", Fn::Iif, 3, 3},
-    {"EMPTY", Fn::Empty, 1, 1},   {"DELETED", Fn::Deleted, 0, 1}, {"RECNO", Fn::Recno, 0, 1},
-    {"DATE", Fn::Date, 0, 0},     {"PADL", Fn::PadL, 2, 3},       {"PADR", Fn::PadR, 2, 3},
-    {"PADC", Fn::PadC, 2, 3},     {"INT", Fn::Int, 1, 1},         {"ABS", Fn::Abs, 1, 1},
-    {"ROUND", Fn::Round, 2, 2},   {"YEAR", Fn::Year, 1, 1},       {"MONTH", Fn::Month, 1, 1},
-    {"DAY", Fn::Day, 1, 1},       {"AT", Fn::At, 2, 2},           {"CHR", Fn::Chr, 1, 1},
-    {"ASC", Fn::Asc, 1, 1},       {"MAX", Fn::Max, 2, 2},         {"MIN", Fn::Min, 2, 2},
+    {"UPPER", Fn::Upper, 1, 1}, {"LOWER", Fn::Lower, 1, 1},     {"LEFT", Fn::Left, 2, 2},
+    {"RIGHT", Fn::Right, 2, 2}, {"SUBSTR", Fn::Substr, 2, 3},   {"TRIM", Fn::Trim, 1, 1},
+    {"RTRIM", Fn::RTrim, 1, 1}, {"LTRIM", Fn::LTrim, 1, 1},     {"ALLTRIM", Fn::AllTrim, 1, 1},
+    {"LEN", Fn::Len, 1, 1},     {"SPACE", Fn::Space, 1, 1},     {"STR", Fn::Str, 1, 3},
+    {"VAL", Fn::Val, 1, 1},     {"DTOS", Fn::Dtos, 1, 1},       {"IIF", Fn::Iif, 3, 3},
+    {"EMPTY", Fn::Empty, 1, 1}, {"DELETED", Fn::Deleted, 0, 1}, {"RECNO", Fn::Recno, 0, 1},
+    {"DATE", Fn::Date, 0, 0},   {"PADL", Fn::PadL, 2, 3},       {"PADR", Fn::PadR, 2, 3},
+    {"PADC", Fn::PadC, 2, 3},   {"INT", Fn::Int, 1, 1},         {"ABS", Fn::Abs, 1, 1},
+    {"ROUND", Fn::Round, 2, 2}, {"YEAR", Fn::Year, 1, 1},       {"MONTH", Fn::Month, 1, 1},
+    {"DAY", Fn::Day, 1, 1},     {"AT", Fn::At, 2, 2},           {"CHR", Fn::Chr, 1, 1},
+    {"ASC", Fn::Asc, 1, 1},     {"MAX", Fn::Max, 2, 2},         {"MIN", Fn::Min, 2, 2},
 };
 
 // A function by name; like FoxPro, names longer than four letters may be cut to four or more.
@@ -779,15 +895,19 @@ const FnInfo* findFunction(std::string_view name) {
 
 const char* typeName(ValueType t) {
     switch (t) {
-        case ValueType::Character: return "character";
-        case ValueType::Numeric: return "numeric";
-        case ValueType::Logical: return "logical";
-        default: return "date";
+        case ValueType::Character:
+            return "character";
+        case ValueType::Numeric:
+            return "numeric";
+        case ValueType::Logical:
+            return "logical";
+        default:
+            return "date";
     }
 }
 
 class Compiler {
-public:
+  public:
     Compiler(std::string_view text, std::span<const Field> fields, Program& m)
         : s_(text), fields_(fields), m_(m) {}
 
@@ -806,7 +926,7 @@ public:
         finish();
     }
 
-private:
+  private:
     std::string_view s_;
     std::span<const Field> fields_;
     Program& m_;
@@ -836,12 +956,18 @@ private:
         while (j < s.size() && isIdentStart(s[j]) && s[j] != '_') ++j;
         if (j == i + 1 || j >= s.size() || s[j] != '.') return false;
         std::string_view w = s.substr(i + 1, j - i - 1);
-        if (sameName(w, "AND")) kind = Tok::And;
-        else if (sameName(w, "OR")) kind = Tok::Or;
-        else if (sameName(w, "NOT")) kind = Tok::Not;
-        else if (sameName(w, "T") || sameName(w, "Y")) kind = Tok::True;
-        else if (sameName(w, "F") || sameName(w, "N")) kind = Tok::False;
-        else return false;
+        if (sameName(w, "AND"))
+            kind = Tok::And;
+        else if (sameName(w, "OR"))
+            kind = Tok::Or;
+        else if (sameName(w, "NOT"))
+            kind = Tok::Not;
+        else if (sameName(w, "T") || sameName(w, "Y"))
+            kind = Tok::True;
+        else if (sameName(w, "F") || sameName(w, "N"))
+            kind = Tok::False;
+        else
+            return false;
         len = j + 1 - i;
         return true;
     }
@@ -869,9 +995,12 @@ private:
                 while (j < n && isIdentChar(s_[j])) ++j;
                 std::string_view w = s_.substr(i, j - i);
                 Tok k = Tok::Ident;
-                if (sameName(w, "AND")) k = Tok::And;
-                else if (sameName(w, "OR")) k = Tok::Or;
-                else if (sameName(w, "NOT")) k = Tok::Not;
+                if (sameName(w, "AND"))
+                    k = Tok::And;
+                else if (sameName(w, "OR"))
+                    k = Tok::Or;
+                else if (sameName(w, "NOT"))
+                    k = Tok::Not;
                 push(k, i, j - i);
                 i = j;
                 // alias.field: the dot right after a name and right before another one
@@ -945,10 +1074,18 @@ private:
             Tok k;
             size_t len = 1;
             switch (c) {
-                case '(': k = Tok::LParen; break;
-                case ')': k = Tok::RParen; break;
-                case ',': k = Tok::Comma; break;
-                case '+': k = Tok::Plus; break;
+                case '(':
+                    k = Tok::LParen;
+                    break;
+                case ')':
+                    k = Tok::RParen;
+                    break;
+                case ',':
+                    k = Tok::Comma;
+                    break;
+                case '+':
+                    k = Tok::Plus;
+                    break;
                 case '-':
                     if (d == '>') {
                         k = Tok::Arrow;
@@ -957,29 +1094,47 @@ private:
                         k = Tok::Minus;
                     }
                     break;
-                case '*': k = Tok::Star; break;
-                case '/': k = Tok::Slash; break;
-                case '%': k = Tok::Percent; break;
-                case '$': k = Tok::Dollar; break;
-                case '#': k = Tok::Ne; break;
+                case '*':
+                    k = Tok::Star;
+                    break;
+                case '/':
+                    k = Tok::Slash;
+                    break;
+                case '%':
+                    k = Tok::Percent;
+                    break;
+                case '$':
+                    k = Tok::Dollar;
+                    break;
+                case '#':
+                    k = Tok::Ne;
+                    break;
                 case '=':
                     k = d == '=' ? Tok::EqEq : Tok::Eq;
                     len = d == '=' ? 2 : 1;
                     break;
                 case '<':
-                    if (d == '=') k = Tok::Le, len = 2;
-                    else if (d == '>') k = Tok::Ne, len = 2;
-                    else k = Tok::Lt;
+                    if (d == '=')
+                        k = Tok::Le, len = 2;
+                    else if (d == '>')
+                        k = Tok::Ne, len = 2;
+                    else
+                        k = Tok::Lt;
                     break;
                 case '>':
-                    if (d == '=') k = Tok::Ge, len = 2;
-                    else k = Tok::Gt;
+                    if (d == '=')
+                        k = Tok::Ge, len = 2;
+                    else
+                        k = Tok::Gt;
                     break;
                 case '!':
-                    if (d == '=') k = Tok::Ne, len = 2;
-                    else k = Tok::Not;
+                    if (d == '=')
+                        k = Tok::Ne, len = 2;
+                    else
+                        k = Tok::Not;
                     break;
-                default: fail(i + 1, s_.substr(i, 1), "unexpected character");
+                default:
+                    fail(i + 1, s_.substr(i, 1), "unexpected character");
             }
             push(k, i, len);
             i += len;
@@ -1046,9 +1201,9 @@ private:
             depth = std::max<int>(depth, m_.nodes[kid].depth);
         }
         if (depth + 1 > kMaxDepth) fail(at, "expression too complex");
-        n.a = slot[0];
-        n.b = slot[1];
-        n.c = slot[2];
+        if (k > 0) n.a = slot[0];  // leaves keep their own use of a
+        if (k > 1) n.b = slot[1];
+        if (k > 2) n.c = slot[2];
         n.nargs = uint8_t(kids.size());
         n.depth = uint16_t(depth + 1);
         m_.nodes.push_back(n);
@@ -1068,7 +1223,9 @@ private:
         const Node& n = at(i);
         double x, y;
         switch (n.op) {
-            case Op::ConstN: v = n.num; return true;
+            case Op::ConstN:
+                v = n.num;
+                return true;
             case Op::Neg:
                 if (!constNum(n.a, x)) return false;
                 v = -x;
@@ -1079,7 +1236,8 @@ private:
                 if (!constNum(n.a, x) || !constNum(n.b, y)) return false;
                 v = n.op == Op::Add ? x + y : (n.op == Op::Sub ? x - y : x * y);
                 return true;
-            default: return false;
+            default:
+                return false;
         }
     }
     // Longest result of a length argument: its value when constant, else `otherwise`.
@@ -1131,15 +1289,32 @@ private:
 
     static bool relational(Tok k, uint8_t& rel) {
         switch (k) {
-            case Tok::Eq: rel = RelEq; return true;
-            case Tok::EqEq: rel = RelExactEq; return true;
-            case Tok::Ne: rel = RelNe; return true;
-            case Tok::Lt: rel = RelLt; return true;
-            case Tok::Le: rel = RelLe; return true;
-            case Tok::Gt: rel = RelGt; return true;
-            case Tok::Ge: rel = RelGe; return true;
-            case Tok::Dollar: rel = 0xFF; return true;
-            default: return false;
+            case Tok::Eq:
+                rel = RelEq;
+                return true;
+            case Tok::EqEq:
+                rel = RelExactEq;
+                return true;
+            case Tok::Ne:
+                rel = RelNe;
+                return true;
+            case Tok::Lt:
+                rel = RelLt;
+                return true;
+            case Tok::Le:
+                rel = RelLe;
+                return true;
+            case Tok::Gt:
+                rel = RelGt;
+                return true;
+            case Tok::Ge:
+                rel = RelGe;
+                return true;
+            case Tok::Dollar:
+                rel = 0xFF;
+                return true;
+            default:
+                return false;
         }
     }
 
@@ -1157,8 +1332,8 @@ private:
             n = make(Op::Contains, ValueType::Logical);
         } else {
             if (lt != rt) {
-                fail(op, std::string("type mismatch: cannot compare ") + typeName(lt) + " with " +
-                             typeName(rt));
+                fail(op,
+                     std::string("type mismatch: cannot compare ") + typeName(lt) + " with " + typeName(rt));
             }
             Op o = lt == ValueType::Character ? Op::CmpS : (lt == ValueType::Logical ? Op::CmpL : Op::CmpN);
             n = make(o, ValueType::Logical);
@@ -1181,13 +1356,17 @@ private:
                 continue;
             }
             ValueType res;
-            if (lt == ValueType::Numeric && rt == ValueType::Numeric) res = ValueType::Numeric;
-            else if (lt == ValueType::Date && rt == ValueType::Numeric) res = ValueType::Date;
-            else if (!minus && lt == ValueType::Numeric && rt == ValueType::Date) res = ValueType::Date;
-            else if (minus && lt == ValueType::Date && rt == ValueType::Date) res = ValueType::Numeric;
+            if (lt == ValueType::Numeric && rt == ValueType::Numeric)
+                res = ValueType::Numeric;
+            else if (lt == ValueType::Date && rt == ValueType::Numeric)
+                res = ValueType::Date;
+            else if (!minus && lt == ValueType::Numeric && rt == ValueType::Date)
+                res = ValueType::Date;
+            else if (minus && lt == ValueType::Date && rt == ValueType::Date)
+                res = ValueType::Numeric;
             else
-                fail(op, std::string("type mismatch: cannot ") + (minus ? "subtract " : "add ") + typeName(rt) +
-                             (minus ? " from " : " to ") + typeName(lt));
+                fail(op, std::string("type mismatch: cannot ") + (minus ? "subtract " : "add ") +
+                             typeName(rt) + (minus ? " from " : " to ") + typeName(lt));
             l = add(make(minus ? Op::Sub : Op::Add, res), op, {l, r});
         }
         return l;
@@ -1235,7 +1414,8 @@ private:
         enter(op);
         uint32_t x = parseUnary();
         leave();
-        if (typeOf(x) != ValueType::Numeric) fail(op, "type mismatch: unary " + spell(op) + " needs a number");
+        if (typeOf(x) != ValueType::Numeric)
+            fail(op, "type mismatch: unary " + spell(op) + " needs a number");
         if (op.kind == Tok::Plus) return x;
         return add(make(Op::Neg, ValueType::Numeric), op, {x});
     }
@@ -1280,8 +1460,10 @@ private:
                 }
                 return field(t);
             }
-            case Tok::End: fail(t, "unexpected end of expression");
-            default: fail(t, "unexpected " + spell(t));
+            case Tok::End:
+                fail(t, "unexpected end of expression");
+            default:
+                fail(t, "unexpected " + spell(t));
         }
     }
 
@@ -1297,13 +1479,27 @@ private:
         Node n;
         switch (f->type) {
             case 'N':
-            case 'F': n = make(Op::FieldN, ValueType::Numeric); break;
-            case 'I': n = make(Op::FieldI, ValueType::Numeric); break;
-            case 'B': n = make(Op::FieldB, ValueType::Numeric); break;
-            case 'Y': n = make(Op::FieldY, ValueType::Numeric); break;
-            case 'L': n = make(Op::FieldL, ValueType::Logical); break;
-            case 'D': n = make(Op::FieldD, ValueType::Date); break;
-            case 'T': n = make(Op::FieldT, ValueType::Date); break;
+            case 'F':
+                n = make(Op::FieldN, ValueType::Numeric);
+                break;
+            case 'I':
+                n = make(Op::FieldI, ValueType::Numeric);
+                break;
+            case 'B':
+                n = make(Op::FieldB, ValueType::Numeric);
+                break;
+            case 'Y':
+                n = make(Op::FieldY, ValueType::Numeric);
+                break;
+            case 'L':
+                n = make(Op::FieldL, ValueType::Logical);
+                break;
+            case 'D':
+                n = make(Op::FieldD, ValueType::Date);
+                break;
+            case 'T':
+                n = make(Op::FieldT, ValueType::Date);
+                break;
             case 'M':
             case 'G':
             case 'W':
@@ -1312,7 +1508,9 @@ private:
                 n.a = uint32_t(m_.memoFields.size());
                 m_.memoFields.push_back(*f);
                 break;
-            default: n = make(Op::FieldC, ValueType::Character, f->width); break;
+            default:
+                n = make(Op::FieldC, ValueType::Character, f->width);
+                break;
         }
         n.off = f->offset;
         n.width = f->width;
@@ -1321,18 +1519,26 @@ private:
             n.nullMask = uint8_t(1u << (f->nullBit % 8));
             if (n.op == Op::FieldC) n.bufLen = n.maxLen;  // blanks for NULL
         }
+        if ((f->type == 'V' || f->type == 'Q') && f->width > 0 && f->varBit >= 0 && nullFlags_ &&
+            size_t(f->varBit / 8) < nullFlags_->width) {
+            n.op = Op::FieldV;
+            n.varByte = nullFlags_->offset + uint32_t(f->varBit / 8);
+            n.varMask = uint8_t(1u << (f->varBit % 8));
+            n.bufLen = n.maxLen;
+        }
         m_.usesRecord = true;
         return add(n, t, {});
     }
 
     void needArg(const Token& name, const FnInfo& f, uint32_t arg, size_t index, ValueType want) {
         if (typeOf(arg) != want)
-            fail(name, "type mismatch: argument " + std::to_string(index + 1) + " of " + f.name + "() must be " +
-                           typeName(want) + ", not " + typeName(typeOf(arg)));
+            fail(name, "type mismatch: argument " + std::to_string(index + 1) + " of " + f.name +
+                           "() must be " + typeName(want) + ", not " + typeName(typeOf(arg)));
     }
     void needDate(const Token& name, const FnInfo& f, uint32_t arg) {
         if (typeOf(arg) != ValueType::Date)
-            fail(name, std::string("type mismatch: ") + f.name + "() needs a date, not " + typeName(typeOf(arg)));
+            fail(name,
+                 std::string("type mismatch: ") + f.name + "() needs a date, not " + typeName(typeOf(arg)));
     }
 
     uint32_t call(const Token& name) {
@@ -1436,10 +1642,15 @@ private:
                 Op o = t == C ? Op::IifS : (t == L ? Op::IifL : Op::IifN);
                 return add(make(o, t, std::max(len(1), len(2))), name, {a[0], a[1], a[2]});
             }
-            case Fn::Empty: return add(make(Op::Empty, L), name, {a[0]});
-            case Fn::Deleted: m_.usesRecord = true; return add(make(Op::Deleted, L), name, {});
-            case Fn::Recno: return add(make(Op::Recno, N), name, {});
-            case Fn::Date: return add(make(Op::Today, ValueType::Date), name, {});
+            case Fn::Empty:
+                return add(make(Op::Empty, L), name, {a[0]});
+            case Fn::Deleted:
+                m_.usesRecord = true;
+                return add(make(Op::Deleted, L), name, {});
+            case Fn::Recno:
+                return add(make(Op::Recno, N), name, {});
+            case Fn::Date:
+                return add(make(Op::Today, ValueType::Date), name, {});
             case Fn::PadL:
             case Fn::PadR:
             case Fn::PadC: {
@@ -1526,7 +1737,9 @@ private:
                     std::memset(p, ' ', size);
                     n.text = p;
                     break;
-                default: n.buf = p; break;
+                default:
+                    n.buf = p;
+                    break;
             }
             p += size;
         }
@@ -1559,16 +1772,22 @@ Expression Expression::compile(std::string_view text, std::span<const Field> fie
     return e;
 }
 
-bool Expression::valid() const noexcept { return impl_ != nullptr; }
+bool Expression::valid() const noexcept {
+    return impl_ != nullptr;
+}
 
 const std::string& Expression::text() const noexcept {
     static const std::string empty;
     return impl_ ? impl_->text : empty;
 }
 
-ValueType Expression::type() const noexcept { return impl_ ? impl_->type : ValueType::Logical; }
+ValueType Expression::type() const noexcept {
+    return impl_ ? impl_->type : ValueType::Logical;
+}
 
-size_t Expression::length() const noexcept { return impl_ ? impl_->length : 0; }
+size_t Expression::length() const noexcept {
+    return impl_ ? impl_->length : 0;
+}
 
 namespace exprc {
 
@@ -1633,7 +1852,7 @@ void Expression::evalKey(const RecordContext& ctx, uint8_t* out, size_t keyLen) 
             uint8_t k[8];
             encodeDoubleKey(v, k);
             size_t t = std::min<size_t>(keyLen, 8);
-            std::memcpy(out, k, t);
+            if (t) std::memcpy(out, k, t);
             if (keyLen > 8) std::memset(out + 8, 0, keyLen - 8);
             return;
         }
