@@ -55,7 +55,7 @@ void selectOrder(Table& t, const std::string& tag) {
     t.setOrder(tag);
 }
 
-// Memo line ends become the two characters \n so that a record stays on one line.
+// Keeps a record on one line: line ends become \n, tabs \t and backslashes \\.
 std::string oneLine(const std::string& s) {
     std::string out;
     out.reserve(s.size());
@@ -66,6 +66,10 @@ std::string oneLine(const std::string& s) {
             out += "\\n";
         } else if (c == '\n') {
             out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\\') {
+            out += "\\\\";
         } else {
             out += c;
         }
@@ -139,7 +143,7 @@ int dump(const Args& a) {
                 while (!m.empty() && (m.back() == ' ' || m.back() == '\0')) m.pop_back();
                 line += oneLine(toUtf8(m, cp));
             } else {
-                line += toUtf8(t.getString(c), cp);
+                line += oneLine(toUtf8(t.getString(c), cp));
             }
         }
         line += '\n';

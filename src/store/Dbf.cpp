@@ -260,14 +260,19 @@ void DbfFile::readRecord(uint32_t recno, uint8_t* buf) const {
 
 void DbfFile::scan(uint32_t from, const std::function<bool(uint32_t, const uint8_t*)>& fn) const {
     if (from < 1) from = 1;
+    if (from > count_) return;
     uint32_t per = static_cast<uint32_t>(std::max<size_t>(1, kScanBytes / recordLength_));
-    std::vector<uint8_t> buf(size_t(per) * recordLength_);
+    // Start small: many scans stop at the first record that qualifies.
+    uint32_t n = std::min<uint32_t>(count_ - from + 1, std::min<uint32_t>(per, 16));
+    std::vector<uint8_t> buf;
     for (uint32_t r = from; r <= count_;) {
-        uint32_t n = std::min(per, count_ - r + 1);
-        file_.readExact(buf.data(), size_t(n) * recordLength_, headerLength_ + uint64_t(r - 1) * recordLength_, "record");
+        n = std::min(n, count_ - r + 1);
+        buf.resize(size_t(n) * recordLength_);
+        file_.readExact(buf.data(), buf.size(), headerLength_ + uint64_t(r - 1) * recordLength_, "record");
         for (uint32_t i = 0; i < n; ++i)
             if (!fn(r + i, buf.data() + size_t(i) * recordLength_)) return;
         r += n;
+        n = std::min(per, n * 8);
     }
 }
 

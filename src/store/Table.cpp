@@ -50,6 +50,9 @@ int comparePrefix(std::span<const uint8_t> key, std::span<const uint8_t> prefix)
     return key.size() < prefix.size() ? -1 : 0;
 }
 
+// Compact leaves leave out the trailing filler of keys: blanks for text, zero bytes otherwise.
+uint8_t padFor(const Expression& key) { return key.type() == ValueType::Character ? ' ' : 0; }
+
 std::string packTemp(const std::string& path) { return path + ".packing"; }
 std::string packMarker(const std::string& dbfPath) { return dbfPath + ".pack-commit"; }
 
@@ -270,6 +273,8 @@ void Table::compileTagExprs() {
         auto te = std::make_unique<TagExprs>();
         te->info = cdx_.tag(i).info();
         te->key = Expression::compile(te->info.keyExpr, dbf_.fields());
+        cdx_.setPadByte(i, padFor(te->key));
+        te->info.padByte = padFor(te->key);
         if (!te->info.forExpr.empty()) {
             te->forExpr = Expression::compile(te->info.forExpr, dbf_.fields());
             if (te->forExpr->type() != ValueType::Logical)
@@ -337,10 +342,12 @@ void Table::flush() {
     }
 }
 
-void Table::buildTag(const TagInfo& info, const ProgressFn& progress) {
+void Table::buildTag(const TagInfo& tag, const ProgressFn& progress) {
     auto te = std::make_unique<TagExprs>();
+    te->key = Expression::compile(tag.keyExpr, dbf_.fields());
+    TagInfo info = tag;
+    info.padByte = padFor(te->key);
     te->info = info;
-    te->key = Expression::compile(info.keyExpr, dbf_.fields());
     if (!info.forExpr.empty()) te->forExpr = Expression::compile(info.forExpr, dbf_.fields());
     uint32_t total = dbf_.recordCount();
     ProgressFn report = progress ? progress : progress_;
@@ -548,9 +555,11 @@ void Table::createScratchIndex(const std::string& path, const std::string& keyEx
     te->info.name = stem.substr(0, 10);
     te->info.keyExpr = keyExpr;
     te->info.keyLength = static_cast<uint16_t>(len);
+    te->info.padByte = padFor(te->key);
     CompactIndex::createSingle(path, te->info);
     scratch_ = std::make_unique<CompactIndex>();
     scratch_->open(path, true);
+    scratch_->setPadByte(0, te->info.padByte);
     scratchExprs_ = std::move(te);
     order_ = static_cast<int>(tagExprs_.size()) + 1;
     orderSynced_ = false;

@@ -101,7 +101,9 @@ TEST(CorpusValues, FptWithOneByteBlocks) {
     std::multiset<size_t> lengths;
     for (uint32_t r = 1; r <= t.recCount(); ++r) {
         ASSERT_TRUE(t.go(r));
-        if (r == 2) EXPECT_TRUE(t.memoEmpty("NOTES"));
+        if (r == 2) {
+            EXPECT_TRUE(t.memoEmpty("NOTES"));
+        }
         if (!t.memoEmpty("NOTES")) lengths.insert(t.getMemo("NOTES").size());
     }
     EXPECT_EQ(lengths, (std::multiset<size_t>{1, 17, 49, 2241}));
