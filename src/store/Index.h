@@ -22,6 +22,10 @@ struct TagInfo {
     bool descending = false;
     bool nullable = false;    // every key starts with a null-flag byte (Visual FoxPro nullable column)
     bool candidate = false;   // Visual FoxPro candidate key
+    // Filler of shorter keys, which compact leaf nodes leave out: blank for character keys, 0 for
+    // numeric, date, integer and other binary keys. Compact files do not record it: open() infers
+    // it from the stored keys; set it from the key expression's type with CompactIndex::setPadByte().
+    uint8_t padByte = ' ';
 };
 
 // An order over a table's records with one current position. Keys are passed and returned
@@ -97,6 +101,11 @@ public:
     };
     Stamp stamp() const;
     void setStamp(const Stamp& s);
+
+    // Sets the filler of shorter keys of tag i (see TagInfo::padByte); call it right after open().
+    void setPadByte(size_t i, uint8_t pad);
+    // Memory for sorting keys in buildTag before sorted runs spill to disk (default 64 MiB).
+    void setSortMemory(size_t bytes);
 
     // Walks a tag completely, checking the tree and the key order; returns its number of keys,
     // and the highest record number met in maxRecno. Throws FormatError on damage.

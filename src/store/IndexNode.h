@@ -106,23 +106,24 @@ public:
     void insert(int pos, const uint8_t* key, uint32_t recno);
     void append(const uint8_t* key, uint32_t recno) { insert(count_, key, recno); }
     void erase(int pos);
-    // Moves the entries from pos on into `to` (which must be reset to the same key length).
+    // Moves the entries from pos on into `to`, which takes this leaf's key length and filler.
     void splitInto(int pos, Leaf& to);
     void clearEntries();
 
-    // Byte position that splits the encoded keys roughly in half.
+    // Entry index that splits the encoded keys roughly in half by bytes.
     int splitPoint() const;
 
-    // Throws std::runtime_error-free: returns an error text instead (empty when the page is good),
-    // so that callers can name their file in the FormatError.
+    // Decodes a page; returns what is wrong with it ("" when it is good) so that the caller can
+    // name its file in the FormatError.
     std::string decode(const uint8_t* page, int keyLen, uint8_t pad);
     void encode(uint8_t* page) const;
 
 private:
     int encodedSizeWith(uint32_t maxRec) const;
     int trailOf(const uint8_t* key) const;
-    int dupOf(int i) const;  // shared leading bytes with entry i-1 (0 for the first)
-    int storedOf(int i) const { return keyLen_ - trail_[size_t(i)] - dupOf(i); }
+    // Leading bytes entry i shares with entry i-1 (0 for the first), counting from `from` on.
+    int computeDup(int i, int from = 0) const;
+    int storedOf(int i) const { return keyLen_ - trail_[size_t(i)] - dup_[size_t(i)]; }
     void recomputeSizes();
 
     int keyLen_ = 0;
@@ -130,7 +131,8 @@ private:
     int count_ = 0;
     std::vector<uint8_t> keys_;
     std::vector<uint32_t> recs_;
-    std::vector<uint8_t> trail_;
+    std::vector<uint8_t> trail_;  // trailing filler bytes of each key
+    std::vector<uint8_t> dup_;    // bytes shared with the previous key
     int stored_ = 0;     // sum of stored key bytes
     uint32_t maxRec_ = 0;
 };

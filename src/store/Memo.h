@@ -18,6 +18,7 @@ public:
 
     void open(const std::string& path, Kind kind, bool writable);
     void close() noexcept { file_.close(); }
+    void sync() { file_.sync(); }
     bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return file_.path(); }
     Kind kind() const { return kind_; }

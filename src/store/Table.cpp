@@ -163,6 +163,15 @@ void Table::close() {
     cdx_.close();
     tagExprs_.clear();
     staleTags_.clear();
+    // What was written reaches the disk before the files are let go.
+    try {
+        if (!readOnly_) {
+            if (memo_.isOpen() && memo_.kind() == MemoFile::Kind::Fpt) memo_.sync();
+            dbf_.file().sync();
+        }
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
     memo_.close();
     dbf_.close();
     indexState_ = IndexState::None;
@@ -1154,6 +1163,7 @@ void Table::post() {
     if (!dirty_ && !appending_) return;
     requireWritable();
     if (eof_ && !appending_) throw Error(dbf_.path(), "Cannot save", "there is no current record");
+    checkCandidates();
     if (!tagExprs_.empty()) markIndexDirty();
     // Memos first: a record never points to blocks that are not written yet.
     for (auto& [field, text] : pendingMemos_) {
@@ -1183,6 +1193,22 @@ void Table::post() {
     }
     orig_ = rec_;
     orderSynced_ = false;
+}
+
+// A candidate key (Visual FoxPro) may appear only once; refuse a post that would repeat one.
+void Table::checkCandidates() {
+    for (size_t i = 0; i < tagExprs_.size(); ++i) {
+        TagExprs& te = *tagExprs_[i];
+        if (!te.info.candidate) continue;
+        RecordContext ctx{rec_.data(), appending_ ? dbf_.recordCount() + 1 : recno_, this, false};
+        if (!te.compute(ctx, te.newKey)) continue;
+        IndexOrder& ord = cdx_.tag(i);
+        orderSynced_ = false;
+        for (bool ok = ord.seek(te.newKey); ok && prefixEquals(ord.key(), te.newKey); ok = ord.next())
+            if (appending_ || ord.recno() != recno_)
+                throw Error(dbf_.path(), "Cannot save record",
+                            "its key is already in the candidate tag " + te.info.name);
+    }
 }
 
 void Table::cancel() {

@@ -199,6 +199,7 @@ private:
     void load(uint32_t recno);
     void setEof();
     void commitPending();
+    void checkCandidates();
     void markIndexDirty();
     void buildTag(const TagInfo& info, const ProgressFn& progress);
     std::vector<uint8_t> encodeSeekKey(std::string_view key, bool pad);

@@ -553,3 +553,33 @@ TEST(TableIndexState, ForeignOrdersWalkAsStored) {
 }
 
 }  // namespace
+
+namespace {
+
+// Writing into a Visual FoxPro table keeps its integer-keyed candidate tag unique and consistent.
+TEST(TableIndexState, CandidateKeysOfForeignTablesStayUnique) {
+    TempDir dir;
+    std::string path = dir.copyCorpus("infused-dbf/foxprodb/calls.dbf");
+    dir.copyCorpus("infused-dbf/foxprodb/calls.CDX");
+    dir.copyCorpus("infused-dbf/foxprodb/calls.FPT");
+    Table t;
+    t.open(path);
+    ASSERT_EQ(t.indexState(), IndexState::Ok) << t.indexProblem();
+    t.appendBlank();
+    t.setNumber(t.fieldIndex("CALL_ID"), 3);
+    t.setString("SUBJECT", "again");
+    EXPECT_THROW(t.post(), Error);
+    t.setNumber(t.fieldIndex("CALL_ID"), 1000);
+    t.post();
+    EXPECT_EQ(t.recCount(), 17u);
+    t.setOrder("CALL_ID");
+    EXPECT_TRUE(t.seek(1000.0));
+    EXPECT_EQ(t.recNo(), 17u);
+    ASSERT_TRUE(t.goBottom());
+    EXPECT_EQ(t.recNo(), 17u);
+    t.close();
+    t.open(path, OpenMode::ReadOnly);
+    EXPECT_EQ(t.indexState(), IndexState::Ok) << t.indexProblem();
+}
+
+}  // namespace
