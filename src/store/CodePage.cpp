@@ -54,12 +54,20 @@ std::string convert(std::string_view text, const std::string& from, const std::s
         }
     if (ascii) return std::string(text);
 
-    static std::mutex mu;
-    static std::unordered_map<std::string, iconv_t> cache;
-    std::lock_guard<std::mutex> lock(mu);
+    // One converter per pair of character sets, kept for the life of the process.
+    struct Cache {
+        std::mutex mu;
+        std::unordered_map<std::string, iconv_t> open;
+        ~Cache() {
+            for (auto& [name, cd] : open)
+                if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        }
+    };
+    static Cache cache;
+    std::lock_guard<std::mutex> lock(cache.mu);
     std::string key = from + ">" + to;
-    auto it = cache.find(key);
-    if (it == cache.end()) it = cache.emplace(key, iconv_open(to.c_str(), from.c_str())).first;
+    auto it = cache.open.find(key);
+    if (it == cache.open.end()) it = cache.open.emplace(key, iconv_open(to.c_str(), from.c_str())).first;
     iconv_t cd = it->second;
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         std::string out(text);
