@@ -49,6 +49,7 @@ void oursAppend(const Config& cfg, Outcome& out) {
     t.open(cfg.dbfPath(), OpenMode::Exclusive);
     std::vector<int> fn = fieldNumbers(t);
     uint64_t memos = 0;
+    t.beginBatch();  // like SQLite's single transaction
     for (uint32_t i = 0; i < cfg.records; ++i) {
         gen.make(i, r);
         t.appendBlank();
@@ -63,6 +64,7 @@ void oursAppend(const Config& cfg, Outcome& out) {
         }
         t.post();
     }
+    t.endBatch();
     out.value[0] = t.recCount();
     out.value[1] = static_cast<int64_t>(memos);
     t.close();

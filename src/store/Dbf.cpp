@@ -31,9 +31,13 @@ void put32(uint8_t* p, uint32_t v) {
 
 
 void today(int& y, int& m, int& d) {
+    static thread_local std::time_t last = -1;
+    static thread_local std::tm tm{};
     std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    if (t != last) {
+        localtime_r(&t, &tm);
+        last = t;
+    }
     y = tm.tm_year + 1900;
     m = tm.tm_mon + 1;
     d = tm.tm_mday;
@@ -141,6 +145,12 @@ void DbfFile::open(const std::string& path, bool writable) {
 }
 
 void DbfFile::close() noexcept {
+    try {
+        endBatch();
+    } catch (...) {
+    }
+    batch_ = false;
+    pending_.clear();
     file_.close();
     fields_.clear();
     cache_.clear();
@@ -218,6 +228,7 @@ void DbfFile::parseHeader() {
     // A shorter file holds fewer records than its header says: use the complete ones.
     uint64_t available = (size - headerLength_) / recordLength_;
     if (count_ > available) count_ = static_cast<uint32_t>(available);
+    written_ = count_;
 }
 
 int DbfFile::fieldIndex(std::string_view name) const {
@@ -240,6 +251,10 @@ std::vector<FieldSpec> DbfFile::specs() const {
 void DbfFile::readRecord(uint32_t recno, uint8_t* buf) const {
     if (recno < 1 || recno > count_)
         throw Error(file_.path(), "Cannot read record " + std::to_string(recno), "no such record");
+    if (recno > written_) {
+        std::memcpy(buf, pending_.data() + size_t(recno - written_ - 1) * recordLength_, recordLength_);
+        return;
+    }
     if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
         std::memcpy(buf, cache_.data() + size_t(recno - cacheFirst_) * recordLength_, recordLength_);
         return;
@@ -259,6 +274,7 @@ void DbfFile::readRecord(uint32_t recno, uint8_t* buf) const {
 }
 
 void DbfFile::scan(uint32_t from, const std::function<bool(uint32_t, const uint8_t*)>& fn) const {
+    flushBatch();
     if (from < 1) from = 1;
     if (from > count_) return;
     uint32_t per = static_cast<uint32_t>(std::max<size_t>(1, kScanBytes / recordLength_));
@@ -279,6 +295,10 @@ void DbfFile::scan(uint32_t from, const std::function<bool(uint32_t, const uint8
 void DbfFile::writeRecord(uint32_t recno, const uint8_t* buf) {
     if (recno < 1 || recno > count_)
         throw Error(file_.path(), "Cannot write record " + std::to_string(recno), "no such record");
+    if (recno > written_) {
+        std::memcpy(pending_.data() + size_t(recno - written_ - 1) * recordLength_, buf, recordLength_);
+        return;
+    }
     file_.writeAt(buf, recordLength_, headerLength_ + uint64_t(recno - 1) * recordLength_);
     if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
         std::memcpy(cache_.data() + size_t(recno - cacheFirst_) * recordLength_, buf, recordLength_);
@@ -286,16 +306,29 @@ void DbfFile::writeRecord(uint32_t recno, const uint8_t* buf) {
 
 uint32_t DbfFile::appendRecord(const uint8_t* buf) {
     if (count_ == 0xFFFFFFFFu) throw Error(file_.path(), "Cannot append", "the table is full");
-    std::vector<uint8_t> out(size_t(recordLength_) + 1);
-    std::memcpy(out.data(), buf, recordLength_);
-    out[recordLength_] = kEndOfFile;
-    file_.writeAt(out.data(), out.size(), headerLength_ + uint64_t(count_) * recordLength_);
+    pending_.insert(pending_.end(), buf, buf + recordLength_);
     ++count_;
-    writeCountAndDate();
+    if (!batch_ || pending_.size() >= kScanBytes) flushBatch();
     return count_;
 }
 
-void DbfFile::writeCountAndDate() {
+void DbfFile::endBatch() {
+    flushBatch();
+    batch_ = false;
+}
+
+void DbfFile::flushBatch() const {
+    if (pending_.empty()) return;
+    if (flushHook_) flushHook_();
+    // Records with the end marker first, then the header count that makes them part of the table.
+    pending_.push_back(kEndOfFile);
+    file_.writeAt(pending_.data(), pending_.size(), headerLength_ + uint64_t(written_) * recordLength_);
+    pending_.clear();
+    written_ = count_;
+    writeCountAndDate();
+}
+
+void DbfFile::writeCountAndDate() const {
     int y, m, d;
     today(y, m, d);
     uint8_t h[7];
@@ -312,7 +345,8 @@ void DbfFile::writeCountAndDate() {
 void DbfFile::touchHeader() { writeCountAndDate(); }
 
 void DbfFile::zap() {
-    count_ = 0;
+    pending_.clear();
+    count_ = written_ = 0;
     writeCountAndDate();
     uint8_t eof = kEndOfFile;
     file_.writeAt(&eof, 1, headerLength_);

@@ -56,17 +56,30 @@ public:
     uint32_t appendRecord(const uint8_t* buf);
     // Drops every record.
     void zap();
+
+    // In a batch, appended records are collected in memory and written in large chunks, with the header
+    // count after each chunk; flushBatch() writes what is pending (the hook runs first, so that memo
+    // blocks reach the file before the records that point to them).
+    void beginBatch() { batch_ = true; }
+    void endBatch();
+    void flushBatch() const;
+    size_t pendingBytes() const { return pending_.size(); }
+    void setFlushHook(std::function<void()> hook) { flushHook_ = std::move(hook); }
     void setStructuralFlag(bool on);
     // Rewrites the header's last-update date (today) and count.
     void touchHeader();
 
 private:
     void parseHeader();
-    void writeCountAndDate();
+    void writeCountAndDate() const;
 
-    File file_;
+    mutable File file_;
+    bool batch_ = false;
+    mutable std::vector<uint8_t> pending_;  // appended records not written yet
+    mutable uint32_t written_ = 0;          // records in the file (the rest are pending)
+    std::function<void()> flushHook_;
     uint8_t version_ = 0, flags_ = 0, codePage_ = 0;
-    int year_ = 0, month_ = 0, day_ = 0;
+    mutable int year_ = 0, month_ = 0, day_ = 0;
     uint32_t count_ = 0;
     uint16_t headerLength_ = 0, recordLength_ = 0;
     std::vector<Field> fields_;

@@ -35,6 +35,38 @@ void MemoFile::createFpt(const std::string& path, uint32_t blockSize) {
     f.writeAt(h.data(), h.size(), 0);
 }
 
+void MemoFile::close() noexcept {
+    try {
+        endBatch();
+    } catch (...) {
+    }
+    pending_.clear();
+    file_.close();
+}
+
+// The pending bytes of a block that is not in the file yet, or null.
+const uint8_t* MemoFile::pendingAt(uint32_t block, uint64_t need) const {
+    if (pending_.empty() || block < pendingFirst_) return nullptr;
+    uint64_t off = uint64_t(block - pendingFirst_) * blockSize_;
+    if (off + need > pending_.size()) return nullptr;
+    return pending_.data() + off;
+}
+
+void MemoFile::endBatch() {
+    flushBatch();
+    batch_ = false;
+}
+
+void MemoFile::flushBatch() {
+    if (pending_.empty()) return;
+    file_.writeAt(pending_.data(), pending_.size(), uint64_t(pendingFirst_) * blockSize_);
+    size_ = std::max<uint64_t>(size_, uint64_t(pendingFirst_) * blockSize_ + pending_.size());
+    pending_.clear();
+    uint8_t nf[4];
+    putBe32(nf, nextFree_);
+    file_.writeAt(nf, 4, 0);
+}
+
 void MemoFile::open(const std::string& path, Kind kind, bool writable) {
     close();
     if (writable && kind != Kind::Fpt) throw Error(path, "Cannot open", "dBASE memo files are read only here");
@@ -70,6 +102,7 @@ void MemoFile::open(const std::string& path, Kind kind, bool writable) {
 
 uint32_t MemoFile::length(uint32_t block) const {
     if (block == 0) return 0;
+    if (const uint8_t* p = pendingAt(block, 8)) return be32(p + 4);
     if (kind_ == Kind::Dbt3) return static_cast<uint32_t>(read(block).size());
     uint64_t off = uint64_t(block) * blockSize_;
     uint8_t h[8];
@@ -83,6 +116,10 @@ uint32_t MemoFile::length(uint32_t block) const {
 std::string MemoFile::read(uint32_t block, uint32_t* type) const {
     if (type) *type = 1;
     if (block == 0) return {};
+    if (const uint8_t* p = pendingAt(block, 8)) {
+        if (type) *type = be32(p);
+        return std::string(reinterpret_cast<const char*>(p + 8), be32(p + 4));
+    }
     const std::string& p = file_.path();
     uint64_t off = uint64_t(block) * blockSize_;
     if (off >= size_) throw FormatError(p, "Cannot read memo", "block " + std::to_string(block) + " is past the end of the file");
@@ -133,6 +170,12 @@ uint32_t MemoFile::write(std::string_view data, uint32_t type) {
     std::memcpy(buf.data() + 8, data.data(), data.size());
     uint32_t block = nextFree_;
     uint64_t off = uint64_t(block) * blockSize_;
+    if (batch_) {
+        if (pending_.empty()) pendingFirst_ = block;
+        pending_.insert(pending_.end(), buf.begin(), buf.end());
+        nextFree_ = static_cast<uint32_t>(block + blocks);
+        return block;
+    }
     file_.writeAt(buf.data(), buf.size(), off);
     nextFree_ = static_cast<uint32_t>(block + blocks);
     uint8_t nf[4];
@@ -143,6 +186,7 @@ uint32_t MemoFile::write(std::string_view data, uint32_t type) {
 }
 
 void MemoFile::zap() {
+    pending_.clear();
     if (kind_ != Kind::Fpt) throw Error(file_.path(), "Cannot empty memo file", "dBASE memo files are read only here");
     nextFree_ = (kFptHeader + blockSize_ - 1) / blockSize_;
     uint8_t nf[4];

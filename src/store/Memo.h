@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace addrova::store {
 
@@ -17,7 +18,7 @@ public:
     static void createFpt(const std::string& path, uint32_t blockSize = 64);
 
     void open(const std::string& path, Kind kind, bool writable);
-    void close() noexcept { file_.close(); }
+    void close() noexcept;
     void sync() { file_.sync(); }
     bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return file_.path(); }
@@ -37,8 +38,18 @@ public:
     // Drops every memo.
     void zap();
 
+    // In a batch, new memos are collected in memory and written by flushBatch() (then the header).
+    void beginBatch() { batch_ = true; }
+    void endBatch();
+    void flushBatch();
+
 private:
+    const uint8_t* pendingAt(uint32_t block, uint64_t need) const;
+
     File file_;
+    bool batch_ = false;
+    std::vector<uint8_t> pending_;  // blocks from pendingFirst_ on, not written yet
+    uint32_t pendingFirst_ = 0;
     Kind kind_ = Kind::Fpt;
     uint32_t blockSize_ = 64;
     uint32_t nextFree_ = 0;

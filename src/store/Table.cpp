@@ -138,6 +138,9 @@ void Table::open(const std::string& path, OpenMode mode) {
         }
         rec_.assign(dbf_.recordLength(), ' ');
         orig_ = rec_;
+        dbf_.setFlushHook([this] {
+            if (memo_.isOpen() && memo_.kind() == MemoFile::Kind::Fpt) memo_.flushBatch();
+        });
         openStructural(writable);
     } catch (...) {
         memo_.close();
@@ -338,9 +341,23 @@ void Table::markIndexDirty() {
     indexDirty_ = true;
 }
 
+void Table::beginBatch() {
+    requireWritable();
+    dbf_.beginBatch();
+    if (memo_.isOpen() && memo_.kind() == MemoFile::Kind::Fpt) memo_.beginBatch();
+}
+
+void Table::endBatch() {
+    requireOpen();
+    commitPending();
+    dbf_.endBatch();
+    if (memo_.isOpen()) memo_.endBatch();
+}
+
 void Table::flush() {
     if (!dbf_.isOpen()) return;
     commitPending();
+    dbf_.flushBatch();
     if (scratch_) scratch_->flush();
     if (cdx_.isOpen() && !readOnly_) {
         cdx_.flush();
@@ -644,6 +661,11 @@ bool Table::inScope(IndexOrder& ord) const {
 
 void Table::load(uint32_t recno) {
     dbf_.readRecord(recno, rec_.data());
+    adopt(recno);
+}
+
+// Makes the record already read into rec_ the current one.
+void Table::adopt(uint32_t recno) {
     orig_ = rec_;
     recno_ = recno;
     dirty_ = appending_ = false;
@@ -697,7 +719,7 @@ bool Table::goTop() {
         while (ok && inScope(*ord)) {
             dbf_.readRecord(ord->recno(), rec_.data());
             if (visible(ord->recno(), rec_.data())) {
-                load(ord->recno());
+                adopt(ord->recno());
                 orderSynced_ = true;
                 return true;
             }
@@ -711,10 +733,11 @@ bool Table::goTop() {
     dbf_.scan(1, [&](uint32_t recno, const uint8_t* rec) {
         if (!visible(recno, rec)) return true;
         hit = recno;
+        std::memcpy(rec_.data(), rec, rec_.size());
         return false;
     });
     if (hit) {
-        load(hit);
+        adopt(hit);
         return true;
     }
     setEof();
@@ -742,7 +765,7 @@ bool Table::goBottom() {
             if (inScope(*ord)) {
                 dbf_.readRecord(ord->recno(), rec_.data());
                 if (visible(ord->recno(), rec_.data())) {
-                    load(ord->recno());
+                    adopt(ord->recno());
                     orderSynced_ = true;
                     return true;
                 }
@@ -758,7 +781,7 @@ bool Table::goBottom() {
     for (uint32_t r = dbf_.recordCount(); r >= 1; --r) {
         dbf_.readRecord(r, rec_.data());
         if (visible(r, rec_.data())) {
-            load(r);
+            adopt(r);
             return true;
         }
     }
@@ -780,7 +803,7 @@ bool Table::step(bool forward) {
             uint32_t r = ord->recno();
             dbf_.readRecord(r, rec_.data());
             if (visible(r, rec_.data())) {
-                load(r);
+                adopt(r);
                 orderSynced_ = true;
                 return true;
             }
@@ -794,10 +817,11 @@ bool Table::step(bool forward) {
         dbf_.scan(recno_ + 1, [&](uint32_t recno, const uint8_t* rec) {
             if (!visible(recno, rec)) return true;
             hit = recno;
+            std::memcpy(rec_.data(), rec, rec_.size());
             return false;
         });
         if (hit) {
-            load(hit);
+            adopt(hit);
             return true;
         }
         return false;
@@ -805,7 +829,7 @@ bool Table::step(bool forward) {
     for (uint32_t r = recno_ - 1; r >= 1; --r) {
         dbf_.readRecord(r, rec_.data());
         if (visible(r, rec_.data())) {
-            load(r);
+            adopt(r);
             return true;
         }
     }
@@ -927,13 +951,13 @@ bool Table::seekEncoded(const std::vector<uint8_t>& key) {
         return false;
     }
     if (prefixEquals(ord->key(), key)) {
-        load(ord->recno());
+        adopt(ord->recno());
         orderSynced_ = true;
         found_ = true;
         return true;
     }
     if (softSeek_) {
-        load(ord->recno());
+        adopt(ord->recno());
         orderSynced_ = true;
     } else {
         setEof();

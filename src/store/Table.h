@@ -180,6 +180,12 @@ public:
     // Flushes the indexes and marks them consistent (also done by close()).
     void flush();
 
+    // A batch of changes (an import, say): appended records and memos are written in large chunks
+    // instead of one by one. A crash inside a batch may lose the records posted since the last chunk;
+    // endBatch(), flush() and close() write everything.
+    void beginBatch();
+    void endBatch();
+
 private:
     struct TagExprs;
     int requireField(std::string_view name) const;
@@ -197,6 +203,7 @@ private:
     bool inScope(IndexOrder& ord) const;
     bool step(bool forward);
     void load(uint32_t recno);
+    void adopt(uint32_t recno);
     void setEof();
     void commitPending();
     void checkCandidates();

@@ -583,3 +583,51 @@ TEST(TableIndexState, CandidateKeysOfForeignTablesStayUnique) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TableRecords, BatchAppendsAreReadableBeforeTheyAreWritten) {
+    TempDir dir;
+    std::string path = dir.file("BATCH.DBF");
+    Table::create(path, kPeople);
+    Table t;
+    t.open(path);
+    t.createTag("ZIP", "ZIP");
+    t.beginBatch();
+    for (int i = 1; i <= 5000; ++i) {
+        t.appendBlank();
+        t.setString("LNAME", "Name" + std::to_string(i));
+        t.setString("ZIP", std::to_string(100000 - i));
+        if (i % 7 == 0) t.setMemo("MEMO", "memo " + std::to_string(i));
+        t.post();
+        if (i == 4990) {
+            // Records and memos still in memory read back, and can be changed.
+            ASSERT_TRUE(t.go(4984));
+            EXPECT_EQ(t.getString("LNAME"), "Name4984");
+            EXPECT_EQ(t.getMemo("MEMO"), "memo 4984");
+            t.setString("LNAME", "Changed");
+            t.post();
+        }
+    }
+    EXPECT_EQ(t.recCount(), 5000u);
+    t.setOrder("ZIP");
+    ASSERT_TRUE(t.goTop());
+    EXPECT_EQ(t.getString("LNAME"), "Name5000");
+    t.endBatch();
+    t.close();
+
+    std::string bytes = readFile(path);
+    EXPECT_EQ(bytes.back(), '\x1A');
+    t.open(path, OpenMode::ReadOnly);
+    EXPECT_EQ(t.indexState(), IndexState::Ok);
+    EXPECT_EQ(t.recCount(), 5000u);
+    ASSERT_TRUE(t.go(4984));
+    EXPECT_EQ(t.getString("LNAME"), "Changed");
+    EXPECT_EQ(t.getMemo("MEMO"), "memo 4984");
+    ASSERT_TRUE(t.go(4998));
+    EXPECT_EQ(t.getMemo("MEMO"), "memo 4998");
+    ASSERT_TRUE(t.go(3));
+    EXPECT_TRUE(t.memoEmpty("MEMO"));
+}
+
+}  // namespace
