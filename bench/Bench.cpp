@@ -1,6 +1,6 @@
 #include "Bench.h"
 
-#include "Generator.h"
+#include "DemoData.h"
 
 #include <algorithm>
 

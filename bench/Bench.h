@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "DemoData.h"
+
 namespace bench {
+
+using namespace addrova::demo;
 
 struct Config {
     uint32_t records = 1000000;

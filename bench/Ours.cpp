@@ -1,7 +1,7 @@
 // The steps on Addrova's table engine.
 
 #include "Bench.h"
-#include "Generator.h"
+#include "DemoData.h"
 
 #include "Table.h"
 

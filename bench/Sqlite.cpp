@@ -1,7 +1,7 @@
 // The same steps on SQLite.
 
 #include "Bench.h"
-#include "Generator.h"
+#include "DemoData.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>

@@ -3,7 +3,7 @@
 // that wait4() reports is that step's alone.
 
 #include "Bench.h"
-#include "Generator.h"
+#include "DemoData.h"
 
 #include <sqlite3.h>
 #include <sys/mman.h>

@@ -34,5 +34,6 @@ struct Verb {
 };
 
 void addTableVerbs(std::vector<Verb>& verbs);
+void addAddressVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

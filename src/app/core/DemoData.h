@@ -1,13 +1,13 @@
 #pragma once
 
-// Reproducible address records for the benchmark. Record i (0-based) depends only on the seed
-// and i, so any process can regenerate any record (seek keys, expected counts) without storing
+// Reproducible, realistic address records for first runs, demonstrations and benchmarks. Record i
+// (0-based) depends only on the seed and i, so any process can regenerate any record without storing
 // the data set.
 
 #include <cstdint>
 #include <string>
 
-namespace bench {
+namespace addrova::demo {
 
 // The 23 fields, in table order.
 enum FieldId : int {
@@ -85,4 +85,4 @@ bool markedForPack(uint64_t seed, uint32_t recno);
 
 std::string upperAscii(std::string s);
 
-}  // namespace bench
+}  // namespace addrova::demo

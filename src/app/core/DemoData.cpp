@@ -1,11 +1,11 @@
-#include "Generator.h"
+#include "DemoData.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <vector>
 
-namespace bench {
+namespace addrova::demo {
 
 const FieldDef kFields[F_COUNT] = {
     {"LNAME", 'C', 30}, {"FNAME", 'C', 30},   {"MIDDLE", 'C', 1},   {"PREFIX", 'C', 12}, {"TITLE", 'C', 30},
@@ -655,4 +655,4 @@ void Generator::make(uint64_t i, Record& r) const {
     static_assert(countOf(kFields) == F_COUNT);
 }
 
-}  // namespace bench
+}  // namespace addrova::demo
