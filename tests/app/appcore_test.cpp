@@ -1,4 +1,5 @@
 // The program directory, the settings file, the short date format, first start and single instance.
+#include "DemoData.h"
 #include "ProgramDir.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -160,6 +162,33 @@ TEST_F(Home, ACrashedCopyReleasesTheLock) {
     waitpid(pid, nullptr, 0);
     SingleInstance after(ProgramDir());
     EXPECT_TRUE(after.acquire());
+}
+
+}  // namespace
+
+namespace {
+
+// Demonstration records put every ZIP inside its state's range of the shipped state table.
+TEST(DemoData, ZipsAgreeWithTheStateTable) {
+    addrova::store::Table csz;
+    csz.open(ADDROVA_BUILD_SYSDATA "/CSZ.DBF", addrova::store::OpenMode::ReadOnly);
+    std::multimap<std::string, std::pair<std::string, std::string>> ranges;
+    for (bool ok = csz.goTop(); ok; ok = csz.skip())
+        ranges.emplace(csz.getString("STATE"), std::make_pair(csz.getString("LOW_ZIP"), csz.getString("HIGH_ZIP")));
+    addrova::demo::Generator gen(1997);
+    addrova::demo::Record r;
+    int checked = 0;
+    for (uint64_t i = 0; i < 20000; ++i) {
+        gen.make(i, r);
+        std::string zip = r.text[addrova::demo::F_ZIP].substr(0, 5);
+        auto [b, e] = ranges.equal_range(r.text[addrova::demo::F_STATE]);
+        ASSERT_NE(b, e) << "no range for " << r.text[addrova::demo::F_STATE];
+        bool inside = false;
+        for (auto it = b; it != e; ++it) inside |= zip >= it->second.first.substr(0, 5) && zip <= it->second.second.substr(0, 5);
+        ASSERT_TRUE(inside) << r.text[addrova::demo::F_CITY] << " " << r.text[addrova::demo::F_STATE] << " " << zip;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 20000);
 }
 
 }  // namespace

@@ -579,7 +579,8 @@ void Generator::make(uint64_t i, Record& r) const {
     if (shout) upperInPlace(t[F_CITY]);
     t[F_STATE] = place.state;
     t[F_ZIP] = place.zip3;
-    appendNumber(t[F_ZIP], rng.below(100), 2);
+    // The last two digits stay below 99: some prefixes end in another state's ZIP (96799 is American Samoa).
+    appendNumber(t[F_ZIP], 1 + rng.below(98), 2);
     if (rng.chance(30)) {
         t[F_ZIP] += '-';
         appendNumber(t[F_ZIP], rng.below(10000), 4);
