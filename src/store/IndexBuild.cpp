@@ -92,22 +92,22 @@ public:
     }
 
     void add(const uint8_t* key, uint32_t recno) {
-        if (leaf_.count() > 0 && !leaf_.fitsAppend(key, recno)) {
-            uint32_t next = alloc_();
-            leaf_.right = next;
-            writeLeaf();
-            uint8_t last[kMaxKeyLength];
-            int n = leaf_.count();
-            std::memcpy(last, leaf_.key(n - 1), size_t(kl_));
-            uint32_t lastRec = leaf_.recno(n - 1);
-            uint32_t done = leafOff_;
-            leaf_.clearEntries();
-            leaf_.left = done;
-            leaf_.right = kNone;
-            leafOff_ = next;
-            push(0, last, lastRec, done);
-        }
-        leaf_.append(key, recno);
+        if (leaf_.tryAppend(key, recno)) return;
+        // The leaf is full: write it and start its right sibling.
+        uint32_t next = alloc_();
+        leaf_.right = next;
+        writeLeaf();
+        uint8_t last[kMaxKeyLength];
+        int n = leaf_.count();
+        std::memcpy(last, leaf_.key(n - 1), size_t(kl_));
+        uint32_t lastRec = leaf_.recno(n - 1);
+        uint32_t done = leafOff_;
+        leaf_.clearEntries();
+        leaf_.left = done;
+        leaf_.right = kNone;
+        leafOff_ = next;
+        push(0, last, lastRec, done);
+        leaf_.tryAppend(key, recno);  // always fits an empty leaf
     }
 
     // Writes the last nodes; returns the root.
@@ -286,8 +286,7 @@ std::vector<uint32_t> IndexFile::collectPages(TagOrder& t) {
             if (isLeafPage(off)) continue;
             uint8_t page[kPageSize];
             cache_.read(off, page);
-            std::string err = checkInterior(page, kl);
-            if (!err.empty()) damaged(err);
+            if (const char* err = checkInterior(page, kl)) damaged(err);
             InteriorView v{page, kl};
             for (int i = 0; i < v.count(); ++i) next.push_back(checkPointer(v.child(i), "interior node entry"));
         }

@@ -3,6 +3,7 @@
 #include "Error.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cstdio>
 #include <exception>
@@ -12,9 +13,10 @@ namespace addrova::store::cdx {
 
 namespace {
 
-// Raw pages kept per open file (4 MiB), and decoded leaves.
+// Raw pages kept per open file (4 MiB), and memory for decoded leaves (a leaf of 60-byte keys
+// takes about 6 KiB decoded).
 constexpr size_t kCachePages = 8192;
-constexpr size_t kDecodedLeaves = 256;
+constexpr size_t kDecodedLeafBytes = size_t(4) << 20;
 
 std::string hexOffset(uint32_t off) {
     char buf[32];
@@ -53,29 +55,47 @@ bool poolText(const uint8_t* h, unsigned pos, unsigned len, std::string& out) {
 void PageCache::attach(File* file, size_t capacity) {
     file_ = file;
     capacity_ = capacity;
+    size_t buckets = std::bit_ceil(std::max<size_t>(16, capacity * 2));
+    mask_ = buckets - 1;
+    shift_ = 64u - unsigned(std::countr_zero(buckets));
+    keys_.assign(buckets, kEmpty);
+    vals_.assign(buckets, -1);
+    slots_.reserve(capacity);
     clear();
 }
 
-void PageCache::unlink(int i) {
-    Slot& s = slots_[size_t(i)];
-    if (s.prev >= 0)
-        slots_[size_t(s.prev)].next = s.next;
-    else
-        head_ = s.next;
-    if (s.next >= 0)
-        slots_[size_t(s.next)].prev = s.prev;
-    else
-        tail_ = s.prev;
-    s.prev = s.next = -1;
+int PageCache::find(uint32_t off) const {
+    for (size_t b = bucketOf(off);; b = (b + 1) & mask_) {
+        uint32_t k = keys_[b];
+        if (k == off) return vals_[b];
+        if (k == kEmpty) return -1;
+    }
 }
 
-void PageCache::pushFront(int i) {
-    Slot& s = slots_[size_t(i)];
-    s.prev = -1;
-    s.next = head_;
-    if (head_ >= 0) slots_[size_t(head_)].prev = i;
-    head_ = i;
-    if (tail_ < 0) tail_ = i;
+void PageCache::mapInsert(uint32_t off, int slot) {
+    size_t b = bucketOf(off);
+    while (keys_[b] != kEmpty) b = (b + 1) & mask_;
+    keys_[b] = off;
+    vals_[b] = slot;
+}
+
+void PageCache::mapErase(uint32_t off) {
+    size_t hole = bucketOf(off);
+    while (keys_[hole] != off) {
+        if (keys_[hole] == kEmpty) return;
+        hole = (hole + 1) & mask_;
+    }
+    // Moves later entries of the probe run back into the hole when their home allows it.
+    for (size_t b = (hole + 1) & mask_; keys_[b] != kEmpty; b = (b + 1) & mask_) {
+        size_t home = bucketOf(keys_[b]);
+        bool stays = hole <= b ? (home > hole && home <= b) : (home > hole || home <= b);
+        if (stays) continue;
+        keys_[hole] = keys_[b];
+        vals_[hole] = vals_[b];
+        hole = b;
+    }
+    keys_[hole] = kEmpty;
+    vals_[hole] = -1;
 }
 
 void PageCache::writeSlot(Slot& s) {
@@ -83,30 +103,39 @@ void PageCache::writeSlot(Slot& s) {
     s.dirty = false;
 }
 
-int PageCache::slotFor(uint32_t off, bool load) {
-    auto it = map_.find(off);
-    if (it != map_.end()) {
-        int i = it->second;
-        if (head_ != i) {
-            unlink(i);
-            pushFront(i);
-        }
+// A free slot, a new one, or the first one the clock hand finds unused since its last round.
+int PageCache::takeSlot() {
+    if (!freeSlots_.empty()) {
+        int i = freeSlots_.back();
+        freeSlots_.pop_back();
         return i;
     }
-    int i;
-    if (!freeSlots_.empty()) {
-        i = freeSlots_.back();
-        freeSlots_.pop_back();
-    } else if (slots_.size() < capacity_) {
+    if (slots_.size() < capacity_) {
         slots_.emplace_back();
-        i = int(slots_.size()) - 1;
-    } else {
-        i = tail_;
-        Slot& victim = slots_[size_t(i)];
-        if (victim.dirty) writeSlot(victim);
-        unlink(i);
-        map_.erase(victim.off);
+        return int(slots_.size()) - 1;
     }
+    for (;;) {
+        size_t i = hand_;
+        hand_ = hand_ + 1 == slots_.size() ? 0 : hand_ + 1;
+        Slot& s = slots_[i];
+        if (s.referenced) {
+            s.referenced = false;
+            continue;
+        }
+        if (s.dirty) writeSlot(s);
+        mapErase(s.off);
+        s.used = false;
+        return int(i);
+    }
+}
+
+int PageCache::slotFor(uint32_t off, bool load) {
+    int i = find(off);
+    if (i >= 0) {
+        slots_[size_t(i)].referenced = true;
+        return i;
+    }
+    i = takeSlot();
     Slot& s = slots_[size_t(i)];
     s.off = off;
     s.dirty = false;
@@ -118,8 +147,9 @@ int PageCache::slotFor(uint32_t off, bool load) {
             throw;
         }
     }
-    map_[off] = i;
-    pushFront(i);
+    s.used = true;
+    s.referenced = true;
+    mapInsert(off, i);
     return i;
 }
 
@@ -132,23 +162,23 @@ void PageCache::write(uint32_t off, const uint8_t* data) {
 }
 
 void PageCache::patchIfCached(uint32_t off, size_t at, const void* data, size_t n) {
-    auto it = map_.find(off);
-    if (it != map_.end()) std::memcpy(slots_[size_t(it->second)].data + at, data, n);
+    int i = find(off);
+    if (i >= 0) std::memcpy(slots_[size_t(i)].data + at, data, n);
 }
 
 void PageCache::drop(uint32_t off) {
-    auto it = map_.find(off);
-    if (it == map_.end()) return;
-    int i = it->second;
-    unlink(i);
-    map_.erase(it);
+    int i = find(off);
+    if (i < 0) return;
+    mapErase(off);
+    Slot& s = slots_[size_t(i)];
+    s.used = s.dirty = s.referenced = false;
     freeSlots_.push_back(i);
 }
 
 void PageCache::flush() {
     std::vector<Slot*> dirty;
-    for (auto& [off, i] : map_)
-        if (slots_[size_t(i)].dirty) dirty.push_back(&slots_[size_t(i)]);
+    for (Slot& s : slots_)
+        if (s.used && s.dirty) dirty.push_back(&s);
     std::sort(dirty.begin(), dirty.end(), [](const Slot* a, const Slot* b) { return a->off < b->off; });
     // Write runs of adjacent pages with one call each.
     std::vector<uint8_t> run;
@@ -169,21 +199,21 @@ void PageCache::flush() {
 }
 
 void PageCache::clear() {
-    map_.clear();
+    std::fill(keys_.begin(), keys_.end(), kEmpty);
+    std::fill(vals_.begin(), vals_.end(), -1);
     freeSlots_.clear();
     for (size_t i = slots_.size(); i-- > 0;) {
-        slots_[i].prev = slots_[i].next = -1;
-        slots_[i].dirty = false;
+        slots_[i].used = slots_[i].dirty = slots_[i].referenced = false;
         freeSlots_.push_back(int(i));
     }
-    head_ = tail_ = -1;
+    hand_ = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
 // LeafCache
 
-void LeafCache::setup(size_t capacity, WriteBack wb) {
-    capacity_ = capacity;
+void LeafCache::setup(size_t budgetBytes, WriteBack wb) {
+    budget_ = budgetBytes;
     writeBack_ = std::move(wb);
 }
 
@@ -209,41 +239,67 @@ void LeafCache::pushFront(int i) {
     if (tail_ < 0) tail_ = i;
 }
 
+void LeafCache::recharge() {
+    if (touched_ < 0) return;
+    Slot& s = *slots_[size_t(touched_)];
+    size_t now = s.leaf.footprint();
+    bytes_ = bytes_ - s.charged + now;
+    s.charged = now;
+    touched_ = -1;
+}
+
+// Writes back and frees the least recently used leaf.
+void LeafCache::evictTail() {
+    int i = tail_;
+    Slot& victim = *slots_[size_t(i)];
+    if (victim.dirty) {
+        writeBack_(victim.off, victim.leaf);
+        victim.dirty = false;
+    }
+    unlink(i);
+    map_.erase(victim.off);
+    if (touched_ == i) touched_ = -1;
+    bytes_ -= victim.charged;
+    victim.charged = 0;
+    victim.leaf.release();
+    freeSlots_.push_back(i);
+}
+
 Leaf* LeafCache::find(uint32_t off) {
+    if (map_.empty()) return nullptr;
     auto it = map_.find(off);
     if (it == map_.end()) return nullptr;
     int i = it->second;
+    recharge();
     if (head_ != i) {
         unlink(i);
         pushFront(i);
     }
+    touched_ = i;
     return &slots_[size_t(i)]->leaf;
 }
 
 Leaf& LeafCache::create(uint32_t off) {
     if (Leaf* l = find(off)) return *l;
+    recharge();
+    // Keep at least a few leaves whatever their size: an update works on up to three at once.
+    while (bytes_ > budget_ && map_.size() > 4) evictTail();
     int i;
     if (!freeSlots_.empty()) {
         i = freeSlots_.back();
         freeSlots_.pop_back();
-    } else if (slots_.size() < capacity_) {
+    } else {
         slots_.push_back(std::make_unique<Slot>());
         i = int(slots_.size()) - 1;
-    } else {
-        i = tail_;
-        Slot& victim = *slots_[size_t(i)];
-        if (victim.dirty) {
-            writeBack_(victim.off, victim.leaf);
-            victim.dirty = false;
-        }
-        unlink(i);
-        map_.erase(victim.off);
     }
     Slot& s = *slots_[size_t(i)];
     s.off = off;
     s.dirty = false;
+    s.charged = s.leaf.footprint();
+    bytes_ += s.charged;
     map_[off] = i;
     pushFront(i);
+    touched_ = i;
     return s.leaf;
 }
 
@@ -258,7 +314,12 @@ void LeafCache::discard(uint32_t off) {
     int i = it->second;
     unlink(i);
     map_.erase(it);
-    slots_[size_t(i)]->dirty = false;
+    Slot& s = *slots_[size_t(i)];
+    if (touched_ == i) touched_ = -1;
+    bytes_ -= s.charged;
+    s.charged = 0;
+    s.dirty = false;
+    s.leaf.release();
     freeSlots_.push_back(i);
 }
 
@@ -276,10 +337,15 @@ void LeafCache::clear() {
     map_.clear();
     freeSlots_.clear();
     for (size_t i = slots_.size(); i-- > 0;) {
-        slots_[i]->prev = slots_[i]->next = -1;
-        slots_[i]->dirty = false;
+        Slot& s = *slots_[i];
+        s.prev = s.next = -1;
+        s.dirty = false;
+        s.charged = 0;
+        s.leaf.release();
         freeSlots_.push_back(int(i));
     }
+    bytes_ = 0;
+    touched_ = -1;
     head_ = tail_ = -1;
 }
 
@@ -293,12 +359,16 @@ void TagOrder::checkAlive() const {
 
 void TagOrder::loadLeaf(uint32_t off) {
     if (++hops_ > file_.pageCount() + 1) file_.damaged("sibling links of leaf nodes form a cycle");
-    file_.loadLeaf(*this, off, cur_);
+    // The leaf at hand is still good while the tree has not changed.
+    if (off == curOff_ && seen_ == version) return;
+    curOff_ = kNone;
+    file_.loadLeaf(*this, off, cur_, false);
     curOff_ = off;
     seen_ = version;
 }
 
 void TagOrder::setCurrent() {
+    if (const char* err = cur_.reach(idx_)) file_.damaged(std::string(err) + " at " + hexOffset(curOff_));
     key_.resize(size_t(keyLength()));
     std::memcpy(key_.data(), cur_.key(idx_), key_.size());
     rec_ = cur_.recno(idx_);
@@ -351,7 +421,8 @@ bool TagOrder::lowerBound(const uint8_t* key, size_t len, uint32_t recno, bool u
     checkAlive();
     hops_ = 0;
     loadLeaf(file_.descend(*this, IndexFile::Goal::Lower, key, len, recno, useRecno, nullptr));
-    idx_ = cur_.lowerBound(key, len, recno, useRecno);
+    if (const char* err = cur_.seekLower(key, len, recno, useRecno, idx_))
+        file_.damaged(std::string(err) + " at " + hexOffset(curOff_));
     return settleForward();
 }
 
@@ -359,7 +430,8 @@ bool TagOrder::upperBoundPrefix(const uint8_t* key, size_t len) {
     checkAlive();
     hops_ = 0;
     loadLeaf(file_.descend(*this, IndexFile::Goal::UpperPrefix, key, len, 0, false, nullptr));
-    idx_ = cur_.upperBoundPrefix(key, len);
+    if (const char* err = cur_.seekUpperPrefix(key, len, idx_))
+        file_.damaged(std::string(err) + " at " + hexOffset(curOff_));
     return settleForward();
 }
 
@@ -367,7 +439,8 @@ bool TagOrder::resync() {
     hops_ = 0;
     size_t kl = size_t(keyLength());
     loadLeaf(file_.descend(*this, IndexFile::Goal::Lower, key_.data(), kl, rec_, true, nullptr));
-    idx_ = cur_.lowerBound(key_.data(), kl, rec_, true);
+    if (const char* err = cur_.seekLower(key_.data(), kl, rec_, true, idx_))
+        file_.damaged(std::string(err) + " at " + hexOffset(curOff_));
     return idx_ < cur_.count() && compareEntry(cur_.key(idx_), cur_.recno(idx_), key_.data(), rec_, kl) == 0;
 }
 
@@ -440,7 +513,7 @@ bool TagOrder::remove(std::span<const uint8_t> key, uint32_t recno) {
 // IndexFile: opening and reading
 
 IndexFile::IndexFile() {
-    leaves_.setup(kDecodedLeaves, [this](uint32_t off, const Leaf& leaf) {
+    leaves_.setup(kDecodedLeafBytes, [this](uint32_t off, const Leaf& leaf) {
         uint8_t page[kPageSize];
         leaf.encode(page);
         cache_.write(off, page);
@@ -708,8 +781,7 @@ uint32_t IndexFile::descend(TagOrder& t, Goal goal, const uint8_t* key, size_t l
         if (leaves_.has(off)) return off;
         const uint8_t* p = cache_.peek(off);
         if (getLE16(p) & kAttrLeaf) return off;
-        std::string err = checkInterior(p, kl);
-        if (!err.empty()) damaged(err + " at " + hexOffset(off));
+        if (const char* err = checkInterior(p, kl)) damaged(err + (" at " + hexOffset(off)));
         InteriorView v{p, kl};
         int n = v.count();
         int idx = 0;
@@ -726,27 +798,35 @@ uint32_t IndexFile::descend(TagOrder& t, Goal goal, const uint8_t* key, size_t l
     }
 }
 
-void IndexFile::loadLeaf(TagOrder& t, uint32_t off, Leaf& out) {
+void IndexFile::loadLeaf(TagOrder& t, uint32_t off, Leaf& out, bool whole) {
     if (Leaf* l = leaves_.find(off)) {
         out = *l;
         return;
     }
     const uint8_t* p = cache_.peek(off);
     if (!(getLE16(p) & kAttrLeaf)) damaged("expected a leaf node at " + hexOffset(off));
-    std::string err = out.decode(p, t.keyLength(), t.info_.padByte);
-    if (!err.empty()) damaged(err + " at " + hexOffset(off));
+    const char* err = out.load(p, t.keyLength(), t.info_.padByte);
+    if (!err && whole) err = out.decodeAll();
+    if (err) damaged(err + (" at " + hexOffset(off)));
 }
 
 Leaf& IndexFile::leafForWrite(TagOrder& t, uint32_t off) {
     if (Leaf* l = leaves_.find(off)) return *l;
-    uint8_t page[kPageSize];
-    cache_.read(off, page);
-    if (!(getLE16(page) & kAttrLeaf)) damaged("expected a leaf node at " + hexOffset(off));
+    // The slot first: making room may write another leaf back into the page cache.
     Leaf& l = leaves_.create(off);
-    std::string err = l.decode(page, t.keyLength(), t.info_.padByte);
-    if (!err.empty()) {
+    const char* err = nullptr;
+    try {
+        const uint8_t* p = cache_.peek(off);
+        if (!(getLE16(p) & kAttrLeaf)) err = "expected a leaf node";
+        if (!err) err = l.load(p, t.keyLength(), t.info_.padByte);
+        if (!err) err = l.decodeAll();
+    } catch (...) {
         leaves_.discard(off);
-        damaged(err + " at " + hexOffset(off));
+        throw;
+    }
+    if (err) {
+        leaves_.discard(off);
+        damaged(err + (" at " + hexOffset(off)));
     }
     return l;
 }
@@ -1156,7 +1236,7 @@ uint64_t IndexFile::verifyTag(size_t i, uint32_t* maxRecno) {
             const uint8_t* lastKey = nullptr;
             uint32_t lastRec = 0;
             if (isLeaf) {
-                loadLeaf(t, off, leaf);
+                loadLeaf(t, off, leaf, true);
                 attr = leaf.attr;
                 l = leaf.left;
                 r = leaf.right;
@@ -1177,8 +1257,7 @@ uint64_t IndexFile::verifyTag(size_t i, uint32_t* maxRecno) {
                 }
             } else {
                 cache_.read(off, page);
-                std::string err = checkInterior(page, kl);
-                if (!err.empty()) damaged(err + where);
+                if (const char* err = checkInterior(page, kl)) damaged(err + where);
                 InteriorView v{page, kl};
                 attr = getLE16(page);
                 l = getLE32(page + 4);

@@ -16,7 +16,8 @@
 
 namespace addrova::store::cdx {
 
-// Raw 512-byte pages with LRU eviction; dirty pages are written back on eviction and flush().
+// Raw 512-byte pages, evicted by the clock algorithm (a page used since the hand last passed
+// gets another round); dirty pages are written back on eviction and flush().
 class PageCache {
 public:
     void attach(File* file, size_t capacity);
@@ -34,32 +35,44 @@ public:
 private:
     struct Slot {
         uint32_t off = 0;
+        bool used = false;
         bool dirty = false;
-        int prev = -1, next = -1;
+        bool referenced = false;
         uint8_t data[kPageSize];
     };
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;  // never a page offset
+    size_t bucketOf(uint32_t off) const {
+        return size_t((uint64_t(off / kPageSize) * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+    }
+    int find(uint32_t off) const;
+    void mapInsert(uint32_t off, int slot);
+    void mapErase(uint32_t off);
     int slotFor(uint32_t off, bool load);
-    void unlink(int i);
-    void pushFront(int i);
+    int takeSlot();
     void writeSlot(Slot& s);
 
     File* file_ = nullptr;
     size_t capacity_ = 0;
-    std::vector<Slot> slots_;  // grows up to capacity_; pointers into it live until the next call
+    std::vector<Slot> slots_;  // reserved for capacity_ slots: pointers into it stay valid
     std::vector<int> freeSlots_;
-    std::unordered_map<uint32_t, int> map_;
-    int head_ = -1, tail_ = -1;
+    // Which slot holds which page: open addressing with linear probing, twice the slots.
+    std::vector<uint32_t> keys_ = {kEmpty};
+    std::vector<int> vals_ = {-1};
+    size_t mask_ = 0;
+    unsigned shift_ = 63;
+    size_t hand_ = 0;
 };
 
-// Decoded leaves, kept while cursors and runs of updates work on them. A decoded leaf is newer
-// than its raw page when dirty; it is encoded back on eviction and flush.
+// Decoded leaves, kept while runs of updates work on them, up to a budget of memory (least
+// recently used out first). A decoded leaf is newer than its raw page when dirty; it is encoded
+// back on eviction and flush.
 class LeafCache {
 public:
     using WriteBack = std::function<void(uint32_t off, const Leaf& leaf)>;
-    void setup(size_t capacity, WriteBack wb);
+    void setup(size_t budgetBytes, WriteBack wb);
     Leaf* find(uint32_t off);
-    bool has(uint32_t off) const { return map_.count(off) != 0; }
-    // A slot for the page (evicting another); the caller fills the leaf.
+    bool has(uint32_t off) const { return !map_.empty() && map_.count(off) != 0; }
+    // A slot for the page (evicting others); the caller fills the leaf.
     Leaf& create(uint32_t off);
     void markDirty(uint32_t off);
     void discard(uint32_t off);
@@ -71,12 +84,18 @@ private:
         uint32_t off = 0;
         bool dirty = false;
         int prev = -1, next = -1;
+        size_t charged = 0;  // footprint counted in bytes_
         Leaf leaf;
     };
     void unlink(int i);
     void pushFront(int i);
+    // Counts the memory of the slot touched last, which its user may have grown since.
+    void recharge();
+    void evictTail();
 
-    size_t capacity_ = 0;
+    size_t budget_ = 0;
+    size_t bytes_ = 0;
+    int touched_ = -1;
     WriteBack writeBack_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::vector<int> freeSlots_;
@@ -182,7 +201,8 @@ public:
     };
     uint32_t descend(TagOrder& t, Goal goal, const uint8_t* key, size_t len, uint32_t recno, bool useRecno,
                      std::vector<Step>* path);
-    void loadLeaf(TagOrder& t, uint32_t off, Leaf& out);
+    // The leaf at off into out: decoded on demand, or whole.
+    void loadLeaf(TagOrder& t, uint32_t off, Leaf& out, bool whole);
     uint32_t checkPointer(uint32_t off, const char* what) const;
     uint64_t pageCount() const { return uint64_t(allocEnd_) / kPageSize; }
     [[noreturn]] void damaged(const std::string& what) const;

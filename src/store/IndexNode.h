@@ -3,11 +3,13 @@
 // Nodes of a FoxPro compact index (.CDX/.IDX): 512-byte pages, interior nodes with full keys and
 // exterior (leaf) nodes with compressed keys. Private to the index layer.
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace addrova::store::cdx {
 
@@ -52,14 +54,7 @@ inline void putBE32(uint8_t* p, uint32_t v) {
 }
 
 // Number of bits needed to hold v (0 for 0).
-inline int bitsFor(uint64_t v) {
-    int n = 0;
-    while (v) {
-        ++n;
-        v >>= 1;
-    }
-    return n;
-}
+inline int bitsFor(uint64_t v) { return int(std::bit_width(v)); }
 
 // Compares (key, recno) pairs the way entries are ordered: key bytes unsigned, then record number.
 inline int compareEntry(const uint8_t* a, uint32_t ra, const uint8_t* b, uint32_t rb, size_t len) {
@@ -73,36 +68,77 @@ inline int maxInteriorEntries(int keyLen) { return kInteriorSpace / (keyLen + 8)
 // Bit layout of a leaf's info entries for a given key length and highest record number.
 struct LeafLayout {
     int recBits = 0, dupBits = 0, trailBits = 0, infoBytes = 0;
-    static LeafLayout choose(int keyLen, uint32_t maxRecno);
+    static LeafLayout choose(int keyLen, uint32_t maxRecno) {
+        LeafLayout l;
+        l.dupBits = l.trailBits = bitsFor(uint64_t(keyLen));
+        int need = std::max(1, bitsFor(maxRecno));
+        l.infoBytes = (need + l.dupBits + l.trailBits + 7) / 8;
+        l.recBits = std::min(32, l.infoBytes * 8 - l.dupBits - l.trailBits);
+        return l;
+    }
 };
 
-// A decoded exterior node: the keys in full, in stored order.
+// An exterior node with its keys in full, in stored order.
+//
+// A node read for lookups and walks is decoded from a copy of its page as far as it is used.
+// Entries [0, scanned()) have their record numbers and counts read; the keys of [0, decoded())
+// are built in full; besides them, one "tip" key (the last scanned entry's, when a search
+// stopped there or a walk went on to it) is at hand. Every other use needs the whole node
+// (complete()). The sizes that encoding needs (trailing filler and shared bytes of each key as
+// this code writes them) are worked out on the first change, not while reading.
 class Leaf {
 public:
     uint16_t attr = kAttrLeaf;
     uint32_t left = kNone;
     uint32_t right = kNone;
 
+    Leaf() = default;
+    Leaf(const Leaf& o) { *this = o; }
+    Leaf& operator=(const Leaf& o);
+
     void reset(int keyLen, uint8_t pad);
     int keyLength() const { return keyLen_; }
     uint8_t pad() const { return pad_; }
     int count() const { return count_; }
-    const uint8_t* key(int i) const { return keys_.data() + size_t(i) * size_t(keyLen_); }
+    int scanned() const { return scanned_; }
+    int decoded() const { return decoded_; }
+    bool complete() const { return decoded_ == count_; }
+    // Entry i's key: i < decoded(), or i the tip (after reach(i)).
+    const uint8_t* key(int i) const {
+        return i < decoded_ ? keys_.get() + size_t(i) * size_t(keyLen_) : tip_;
+    }
+    // Entry i's record number; i < scanned().
     uint32_t recno(int i) const { return recs_[size_t(i)]; }
-    uint32_t maxRecno() const { return maxRec_; }
+    uint32_t maxRecno() const;
+
+    // Makes entry i (< count()) readable: the next entry of a walk becomes the tip, others are
+    // built in full. Returns what is wrong with the page, or nullptr.
+    const char* reach(int i) {
+        if (i < decoded_ || i == tipIdx_) return nullptr;
+        return i == scanned_ && tipIdx_ == i - 1 ? advanceTip() : decodeTo(i + 1);
+    }
 
     // Bytes the node needs when encoded.
-    int encodedSize() const { return encodedSizeWith(maxRec_); }
+    int encodedSize() const;
     bool fits() const { return encodedSize() <= int(kPageSize); }
     // Whether appending (key, recno) at the end would still fit.
     bool fitsAppend(const uint8_t* key, uint32_t recno) const;
+    // Appends (key, recno) when the node still fits with it; false (and no change) otherwise.
+    bool tryAppend(const uint8_t* key, uint32_t recno);
 
     // First position whose entry is not before (key, recno); with useRecno false, whose first
-    // `len` key bytes are not before key.
+    // `len` key bytes are not before key. The node must be complete.
     int lowerBound(const uint8_t* key, size_t len, uint32_t recno, bool useRecno) const;
-    // First position whose first `len` key bytes are after key.
+    // First position whose first `len` key bytes are after key. The node must be complete.
     int upperBoundPrefix(const uint8_t* key, size_t len) const;
 
+    // The same searches on a node being decoded. They read entries only up to the position
+    // found, which they store in pos, and leave that entry readable. They return what is wrong
+    // with the page, or nullptr.
+    const char* seekLower(const uint8_t* key, size_t len, uint32_t recno, bool useRecno, int& pos);
+    const char* seekUpperPrefix(const uint8_t* key, size_t len, int& pos);
+
+    // Changes; the node must be complete.
     void insert(int pos, const uint8_t* key, uint32_t recno);
     void append(const uint8_t* key, uint32_t recno) { insert(count_, key, recno); }
     void erase(int pos);
@@ -113,28 +149,82 @@ public:
     // Entry index that splits the encoded keys roughly in half by bytes.
     int splitPoint() const;
 
-    // Decodes a page; returns what is wrong with it ("" when it is good) so that the caller can
-    // name its file in the FormatError.
+    // Decodes a whole page; returns what is wrong with it ("" when it is good) so that the caller
+    // can name its file in the FormatError.
     std::string decode(const uint8_t* page, int keyLen, uint8_t pad);
+    // Takes a page for decoding on demand: checks its header and reads no entry yet.
+    const char* load(const uint8_t* page, int keyLen, uint8_t pad);
+    // Builds keys until at least n (at most count()) are decoded.
+    const char* decodeTo(int n) { return n <= decoded_ ? nullptr : decodeMore(n); }
+    const char* decodeAll() { return decodeTo(count_); }
     void encode(uint8_t* page) const;
 
+    // Bytes of memory the node holds, and giving them back (the node is then empty).
+    size_t footprint() const { return sizeof(Leaf) + keyCap_ + size_t(cap_) * 6; }
+    void release();
+
 private:
+    enum class Goal { Lower, Upper };
+    template <Goal goal>
+    const char* scanFor(const uint8_t* key, int len, uint32_t recno, bool useRecno, int& pos);
+    // Room for n entries.
+    void reserve(int n) {
+        if (n > cap_ || size_t(n) * size_t(keyLen_) > keyCap_) grow(n);
+    }
+    void grow(int n);
+    void setCount(int n) { count_ = scanned_ = decoded_ = n; }
+    const char* decodeMore(int n);
+    // Reads the counts and record number of entry scanned_ (which must be < count_).
+    const char* scanOne();
+    // Builds the key of entry decoded_ (which must be < scanned_).
+    void buildOne();
+    // Scans the entry after the tip and makes it the tip.
+    const char* advanceTip();
+    void prepareSizes() const {
+        if (!sized_) computeSizes();
+    }
+    void computeSizes() const;
+    void changed() {
+        prepareSizes();
+        asRead_ = false;
+    }
     int encodedSizeWith(uint32_t maxRec) const;
-    int trailOf(const uint8_t* key) const;
+    int trailOf(const uint8_t* key, int from = 0) const;
     // Leading bytes entry i shares with entry i-1 (0 for the first), counting from `from` on.
     int computeDup(int i, int from = 0) const;
     int storedOf(int i) const { return keyLen_ - trail_[size_t(i)] - dup_[size_t(i)]; }
-    void recomputeSizes();
+    void recomputeStored() const;
 
     int keyLen_ = 0;
     uint8_t pad_ = ' ';
     int count_ = 0;
-    std::vector<uint8_t> keys_;
-    std::vector<uint32_t> recs_;
-    std::vector<uint8_t> trail_;  // trailing filler bytes of each key
-    std::vector<uint8_t> dup_;    // bytes shared with the previous key
-    int stored_ = 0;     // sum of stored key bytes
-    uint32_t maxRec_ = 0;
+    int scanned_ = 0;
+    int decoded_ = 0;
+    // Storage for cap_ entries (keyCap_ key bytes, and slack for word copies); never zero-filled.
+    static constexpr size_t kKeySlack = 8;
+    int cap_ = 0;
+    size_t keyCap_ = 0;
+    std::unique_ptr<uint8_t[]> keys_;
+    std::unique_ptr<uint32_t[]> recs_;
+    // Trailing filler bytes of each key and bytes shared with the previous key: as the page said
+    // until sized_, then as this code encodes.
+    std::unique_ptr<uint8_t[]> trail_;
+    std::unique_ptr<uint8_t[]> dup_;
+    mutable bool sized_ = true;
+    mutable int stored_ = 0;  // sum of stored key bytes
+    mutable uint32_t maxRec_ = 0;
+    // The page as read (with 8 bytes of slack for word loads), and how to decode its entries.
+    // While asRead_, no entry has changed since and the page can be written back as it was.
+    bool asRead_ = false;
+    int infoBytes_ = 0, recBits_ = 0, dupBits_ = 0;
+    uint64_t infoMask_ = 0;
+    uint32_t recMask_ = 0;
+    uint8_t dupMask_ = 0, trailMask_ = 0;
+    int scanPos_ = 0;    // where the stored bytes of entry scanned_ - 1 start
+    int decodePos_ = 0;  // the same for entry decoded_ - 1
+    int tipIdx_ = -1;
+    uint8_t raw_[kPageSize + 8] = {};
+    uint8_t tip_[kMaxKeyLength + 8] = {};
 };
 
 // Read access to an interior node held in a raw page.
@@ -147,8 +237,8 @@ struct InteriorView {
     uint32_t child(int i) const { return getBE32(key(i) + keyLen + 4); }
 };
 
-// Checks an interior node's header; returns an error text or "".
-std::string checkInterior(const uint8_t* page, int keyLen);
+// Checks an interior node's header; returns an error text or nullptr.
+const char* checkInterior(const uint8_t* page, int keyLen);
 
 // Index of the first interior entry not before (key, recno) (prefix compare of len bytes when
 // useRecno is false); count() when every entry is before it.

@@ -28,13 +28,19 @@ public:
     void drain(const std::function<void(const uint8_t* entry)>& fn);
     size_t runCount() const { return runs_.size(); }
 
-private:
+    // An entry to sort: eight bytes of its key from some offset on (big-endian, so that integer
+    // order is byte order), its place in the buffer and its record number.
     struct Ref {
-        uint64_t prefix;
+        uint64_t word;
         uint32_t index;
-        uint32_t spare;
+        uint32_t recno;
     };
+
+private:
+    uint8_t* entry(size_t i) const { return chunks_[i >> chunkShift_].get() + (i & chunkMask_) * recSize_; }
+    uint64_t wordAt(const uint8_t* entry, size_t off) const;
     void sortRefs();
+    void sortRange(Ref* begin, Ref* end, size_t off);
     void spill();
     void removeRuns() noexcept;
 
@@ -42,7 +48,11 @@ private:
     size_t recSize_;
     size_t maxRecords_;
     std::string tempBase_;
-    std::vector<uint8_t> buf_;
+    // Entries in chunks of 2^chunkShift_, allocated as they fill and kept for the next run, so
+    // that the memory in use never exceeds the limit (no buffer is copied into a larger one).
+    std::vector<std::unique_ptr<uint8_t[]>> chunks_;
+    unsigned chunkShift_ = 0;
+    size_t chunkMask_ = 0;
     size_t count_ = 0;
     std::vector<Ref> refs_;
     std::vector<std::string> runs_;

@@ -137,6 +137,62 @@ TEST(DamagedIndex, VerifyFindsWhatWalkingMisses) {
     }
 }
 
+TEST(DamagedIndex, DamageLateInALeafShowsWhenReached) {
+    // The last entry of COLTAG's first leaf claims more duplicate and trailing bytes than a key
+    // has. A lookup that stops before it still works; one that reaches it fails, and so do walks
+    // and checks, with the file named.
+    TempDir dir;
+    std::string path = dir.copyCorpus(kChar);
+    std::vector<uint8_t> leaf(512);
+    {
+        std::ifstream in(path, std::ios::binary);
+        in.seekg(0x1E00);
+        in.read(reinterpret_cast<char*>(leaf.data()), 512);
+    }
+    int n = leaf[2] | (leaf[3] << 8), infoBytes = leaf[23];
+    ASSERT_GT(n, 2);
+    std::vector<std::vector<uint8_t>> keys;
+    std::vector<uint32_t> recs;
+    {
+        CompactIndex idx;
+        idx.open(path, false);
+        IndexOrder& o = idx.tag(size_t(idx.findTag("COLTAG")));
+        for (bool ok = o.first(); ok && int(keys.size()) < n; ok = o.next()) {
+            keys.emplace_back(o.key().begin(), o.key().end());
+            recs.push_back(o.recno());
+        }
+    }
+    ASSERT_EQ(int(keys.size()), n);
+    patch(path, 0x1E00 + 24 + (n - 1) * infoBytes + infoBytes - 1, {0xFF});
+
+    CompactIndex idx;
+    idx.open(path, false);
+    size_t t = size_t(idx.findTag("COLTAG"));
+    IndexOrder& o = idx.tag(t);
+    ASSERT_TRUE(o.seek(keys[0]));
+    EXPECT_EQ(o.recno(), recs[0]);
+    ASSERT_TRUE(o.find(keys[n - 2], recs[n - 2]));
+    auto failsNamingFile = [&](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const FormatError& e) {
+            return std::string(e.what()).find(path) != std::string::npos;
+        }
+        return false;
+    };
+    EXPECT_TRUE(failsNamingFile([&] { o.next(); }));
+    EXPECT_TRUE(failsNamingFile([&] { o.find(keys[n - 1], recs[n - 1]); }));
+    EXPECT_TRUE(failsNamingFile([&] {
+        for (bool ok = o.first(); ok; ok = o.next()) {
+        }
+    }));
+    EXPECT_TRUE(failsNamingFile([&] {
+        for (bool ok = o.last(); ok; ok = o.prev()) {
+        }
+    }));
+    EXPECT_TRUE(failsNamingFile([&] { idx.verifyTag(t); }));
+}
+
 TEST(DamagedIndex, UpdatesOnDamagedTreesFailCleanly) {
     TempDir dir;
     std::string path = dir.copyCorpus(kChar);

@@ -1,5 +1,5 @@
 // Writing compact indexes: bulk builds, inserts and removals against a model, reopening from
-// disk, the tag directory, the stamp, and files that other readers accept.
+// disk, cursor moves, the tag directory, the stamp, and files that other readers accept.
 
 #include "Error.h"
 #include "Index.h"
@@ -513,6 +513,199 @@ TEST(IndexUpdate, SortSpillsRunsAndCleansUp) {
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"s.cdx"});
     EXPECT_EQ(std::filesystem::file_size(path), before);
     EXPECT_TRUE(sameAsModel(idx.tag(0), Model(entries.begin(), entries.end())));
+}
+
+namespace {
+
+enum class Feed { Ascending, Descending, Shuffled, Twice, TwoKeysPerRecord };
+
+struct SortCase {
+    const char* label;
+    uint16_t keyLength;
+    uint32_t values;  // distinct keys (1: all equal)
+    Feed feed;
+    size_t sortMemory;  // 0: the default
+};
+
+std::ostream& operator<<(std::ostream& os, const SortCase& c) { return os << c.label; }
+
+class SortShapes : public ::testing::TestWithParam<SortCase> {};
+
+}  // namespace
+
+// Bulk builds order by key then record number whatever the keys look like and however they come:
+// runs of equal keys, keys sharing long prefixes (longer than 8 bytes), record numbers fed
+// backwards, exact repeats (kept once), records with two keys (both kept), in memory and through
+// spilled runs.
+TEST_P(SortShapes, BuildOrdersByKeyThenRecord) {
+    const SortCase& c = GetParam();
+    const uint32_t n = 6000;
+    std::mt19937 rng(c.keyLength * 131 + c.values);
+    std::vector<Entry> entries;
+    for (uint32_t r = 1; r <= n; ++r) {
+        uint32_t v = c.values == 0 ? uint32_t(rng()) : uint32_t(rng() % c.values);
+        std::string s = std::to_string(v);
+        if (c.keyLength >= 20) s = "SAME LEADING TEXT " + s;  // the first words of every key agree
+        if (c.keyLength == 1) s = std::string(1, char('A' + v % 26));
+        entries.emplace_back(text(s, c.keyLength), r);
+    }
+    if (c.feed == Feed::TwoKeysPerRecord)
+        for (uint32_t r = 1; r <= n; ++r) {
+            Bytes other = entries[r - 1].first;
+            other[c.keyLength - 1] = 'Z';
+            entries.emplace_back(other, r);
+        }
+    Model model(entries.begin(), entries.end());
+    if (c.feed == Feed::TwoKeysPerRecord) std::shuffle(entries.begin(), entries.end(), rng);
+    if (c.feed == Feed::Descending) std::reverse(entries.begin(), entries.end());
+    if (c.feed == Feed::Shuffled) std::shuffle(entries.begin(), entries.end(), rng);
+    if (c.feed == Feed::Twice) {
+        std::vector<Entry> again(entries);
+        std::shuffle(again.begin(), again.end(), rng);
+        entries.insert(entries.end(), again.begin(), again.end());
+    }
+    TempDir dir;
+    std::string path = dir.file("s.cdx");
+    CompactIndex::createCompound(path);
+    CompactIndex idx;
+    idx.open(path, true);
+    if (c.sortMemory) idx.setSortMemory(c.sortMemory);
+    IndexOrder& o = idx.buildTag(charTag("S", c.keyLength), feedOf(entries));
+    EXPECT_TRUE(sameAsModel(o, model));
+    EXPECT_EQ(idx.verifyTag(0), model.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, SortShapes,
+    ::testing::Values(SortCase{"all_equal_short", 8, 1, Feed::Ascending, 0},
+                      SortCase{"all_equal_long", 40, 1, Feed::Descending, 0},
+                      SortCase{"few_values_long", 30, 3, Feed::Shuffled, 0},
+                      SortCase{"few_values_spilled", 30, 3, Feed::Descending, 16 * 1024},
+                      SortCase{"one_byte_keys", 1, 26, Feed::Shuffled, 0},
+                      SortCase{"nine_byte_keys", 9, 500, Feed::Shuffled, 0},
+                      SortCase{"shared_prefix_distinct", 30, 0, Feed::Shuffled, 0},
+                      SortCase{"shared_prefix_spilled", 30, 0, Feed::Shuffled, 16 * 1024},
+                      SortCase{"repeats", 30, 40, Feed::Twice, 0},
+                      SortCase{"repeats_spilled", 12, 40, Feed::Twice, 16 * 1024},
+                      SortCase{"two_keys_per_record", 12, 0, Feed::TwoKeysPerRecord, 0},
+                      SortCase{"two_keys_per_record_spilled", 12, 0, Feed::TwoKeysPerRecord, 16 * 1024}));
+
+TEST(IndexUpdate, CursorMovesMatchModel) {
+    // Seeks, finds and steps both ways, mixed at random, against the sorted entries: on a file
+    // just opened (leaves read as far as used) and after updates (leaves held decoded).
+    for (uint16_t keyLen : {uint16_t(12), uint16_t(40)}) {
+        for (bool descending : {false, true}) {
+            SCOPED_TRACE(std::to_string(keyLen) + (descending ? " descending" : " ascending"));
+            TempDir dir;
+            std::string path = dir.file("m.cdx");
+            CompactIndex::createCompound(path);
+            std::mt19937 rng(keyLen + descending);
+            std::vector<Entry> entries;
+            for (uint32_t i = 1; i <= 8000; ++i) entries.emplace_back(randomText(rng, keyLen), i);
+            TagInfo info = charTag("M", keyLen);
+            info.descending = descending;
+            {
+                CompactIndex idx;
+                idx.open(path, true);
+                idx.buildTag(info, feedOf(entries));
+            }
+            Model model(entries.begin(), entries.end());
+            CompactIndex idx;
+            for (int phase = 0; phase < 2; ++phase) {
+                idx.open(path, phase == 1);
+                IndexOrder& o = idx.tag(0);
+                if (phase == 1) {
+                    for (uint32_t i = 0; i < 2000; ++i) {
+                        Entry e{randomText(rng, keyLen), 10000 + i};
+                        o.insert(e.first, e.second);
+                        model.insert(e);
+                    }
+                }
+                std::vector<Entry> logical(model.begin(), model.end());
+                if (descending) std::reverse(logical.begin(), logical.end());
+                long at = -1;  // model position, -1 when not positioned
+                for (int step = 0; step < 4000; ++step) {
+                    int op = int(rng() % 10);
+                    bool got, want;
+                    const Entry& pick = logical[rng() % logical.size()];
+                    if (op < 3) {
+                        size_t len = 1 + rng() % keyLen;
+                        Bytes prefix = rng() % 4 ? Bytes(pick.first.begin(), pick.first.begin() + std::ptrdiff_t(len))
+                                                 : randomText(rng, len);
+                        auto notBefore = [&](const Entry& e) {
+                            int cmp = std::memcmp(e.first.data(), prefix.data(), len);
+                            return descending ? cmp <= 0 : cmp >= 0;
+                        };
+                        auto it = std::find_if(logical.begin(), logical.end(), notBefore);
+                        want = it != logical.end();
+                        at = want ? long(it - logical.begin()) : -1;
+                        got = o.seek(prefix);
+                    } else if (op < 4) {
+                        bool exact = rng() % 2;
+                        uint32_t recno = exact ? pick.second : pick.second + 50000;
+                        auto it = std::find(logical.begin(), logical.end(), Entry{pick.first, recno});
+                        want = it != logical.end();
+                        at = want ? long(it - logical.begin()) : -1;
+                        got = o.find(pick.first, recno);
+                    } else if (op < 7) {
+                        want = at >= 0 && at + 1 < long(logical.size());
+                        at = want ? at + 1 : -1;
+                        got = o.next();
+                    } else if (op < 9) {
+                        want = at > 0;
+                        at = want ? at - 1 : -1;
+                        got = o.prev();
+                    } else {
+                        bool toFirst = rng() % 2;
+                        at = toFirst ? 0 : long(logical.size()) - 1;
+                        want = true;
+                        got = toFirst ? o.first() : o.last();
+                    }
+                    ASSERT_EQ(got, want) << "step " << step << " op " << op;
+                    ASSERT_EQ(o.positioned(), at >= 0) << "step " << step;
+                    if (at >= 0) {
+                        ASSERT_EQ(o.recno(), logical[size_t(at)].second) << "step " << step << " op " << op;
+                        ASSERT_EQ(Bytes(o.key().begin(), o.key().end()), logical[size_t(at)].first) << "step " << step;
+                    }
+                }
+                idx.close();
+            }
+        }
+    }
+}
+
+TEST(IndexUpdate, UpdatesBeyondTheDecodedLeafMemory) {
+    // Long keys fill a leaf with a few entries: random inserts and removals touch more leaves than
+    // stay decoded, which are written back as they make room.
+    TempDir dir;
+    std::string path = dir.file("big.cdx");
+    CompactIndex::createCompound(path);
+    std::mt19937 rng(17);
+    Model model;
+    {
+        CompactIndex idx;
+        idx.open(path, true);
+        IndexOrder& o = idx.buildTag(charTag("BIG", 200), [](const KeySink&) {});
+        for (uint32_t i = 1; i <= 8000; ++i) {
+            Entry e{randomText(rng, 200), i};
+            o.insert(e.first, e.second);
+            model.insert(e);
+        }
+        for (auto it = model.begin(); it != model.end();) {
+            if (rng() % 3 == 0) {
+                ASSERT_TRUE(o.remove(it->first, it->second));
+                it = model.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        EXPECT_TRUE(sameAsModel(o, model));
+        EXPECT_EQ(idx.verifyTag(0), model.size());
+    }
+    CompactIndex idx;
+    idx.open(path, false);
+    EXPECT_TRUE(sameAsModel(idx.tag(0), model));
+    EXPECT_EQ(idx.verifyTag(0), model.size());
 }
 
 TEST(IndexUpdate, SingleOrderFile) {
