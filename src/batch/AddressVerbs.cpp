@@ -17,6 +17,19 @@ using namespace addrova::store;
 
 namespace {
 
+// A whole number from the command line, or a usage error naming what it is.
+long long wholeNumber(const std::string& text, const char* what) {
+    size_t used = 0;
+    long long v = 0;
+    try {
+        v = std::stoll(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size()) throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
+    return v;
+}
+
 ProgressFn tagProgress() {
     if (!isatty(STDERR_FILENO)) return {};
     return [](int pct) { std::fprintf(stderr, "\rIndexing %3d%%", pct); };
@@ -58,8 +71,8 @@ int check(const Args& a) {
 int compose(const Args& a) {
     Table t;
     t.open(a.positional[0], OpenMode::ReadOnly);
-    long recno = std::stol(a.positional[1]);
-    if (recno < 1 || !t.go(static_cast<uint32_t>(recno)))
+    long long recno = wholeNumber(a.positional[1], "RECNO");
+    if (recno < 1 || recno > 0xFFFFFFFFLL || !t.go(static_cast<uint32_t>(recno)))
         throw Error(t.path(), "Cannot compose", "there is no record " + a.positional[1]);
     // Reading the id must not make one: without an id no record is tagged.
     std::string tagId = app::Settings().readString("Misc", "GlobalTagId").substr(0, 8);
@@ -103,9 +116,9 @@ int rebuildSystem(const Args&) {
 
 int demo(const Args& a) {
     const std::string& path = a.positional[0];
-    long n = std::stol(a.positional[1]);
+    long long n = wholeNumber(a.positional[1], "N");
     if (n < 0 || n > 100000000) throw UsageError{"N must be between 0 and 100000000"};
-    uint64_t seed = a.has("seed") ? std::stoull(a.get("seed")) : 1997;
+    uint64_t seed = a.has("seed") ? static_cast<uint64_t>(wholeNumber(a.get("seed"), "--seed")) : 1997;
     auto start = std::chrono::steady_clock::now();
     // The records go in first and the 26 tags are built after them: much faster than keeping
     // every tag up to date on each append.
@@ -118,7 +131,7 @@ int demo(const Args& a) {
     demo::Record r;
     bool tty = isatty(STDERR_FILENO);
     t.beginBatch();
-    for (long i = 0; i < n; ++i) {
+    for (long long i = 0; i < n; ++i) {
         gen.make(static_cast<uint64_t>(i), r);
         t.appendBlank();
         for (int f = 0; f < demo::F_COUNT; ++f) {
@@ -131,7 +144,7 @@ int demo(const Args& a) {
         }
         t.setLogical(fields[demo::F_ISDEL], false);
         t.post();
-        if (tty && i % 50000 == 0) std::fprintf(stderr, "\rRecords %ld of %ld", i, n);
+        if (tty && i % 50000 == 0) std::fprintf(stderr, "\rRecords %lld of %lld", i, n);
     }
     t.endBatch();
     if (tty) std::fprintf(stderr, "\r");

@@ -458,7 +458,7 @@ void Table::reindex(const ProgressFn& progress) {
     for (auto& t : tags) {
         Expression key = Expression::compile(t.keyExpr, dbf_.fields());
         size_t len = key.type() == ValueType::Character ? key.length() : key.type() == ValueType::Logical ? 1 : 8;
-        if (len == 4 + 4 && t.keyLength == 4 + (t.nullable ? 1 : 0)) len = 4;  // integer keys stay 4 bytes
+        if (len == 8 && t.keyLength - (t.nullable ? 1 : 0) == 4) len = 4;  // integer keys stay 4 bytes
         t.keyLength = static_cast<uint16_t>(len + (t.nullable ? 1 : 0));
     }
     cdx_.close();

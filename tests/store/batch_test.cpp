@@ -126,6 +126,8 @@ TEST(Batch, ErrorsGoToStderrAndReadOnlyVerbsWriteNothing) {
         {"frobnicate " + path, "unknown verb"},
         {"dump", "missing arguments"},
         {"dump " + path + " --bogus", "unknown option"},
+        {"compose " + path + " x2", "RECNO must be a whole number"},
+        {"demo " + path + ".new 12abc", "N must be a whole number"},
     };
     for (const auto& c : cases) {
         int status = 0;
