@@ -7,6 +7,7 @@
 // output is left behind.
 
 #include "CodePage.h"
+#include "Csv.h"
 #include "Error.h"
 #include "LabelGeometry.h"
 #include "Table.h"
@@ -25,6 +26,7 @@
 
 namespace {
 
+using addrova::exchange::CsvReader;
 using addrova::store::FieldSpec;
 using addrova::store::OpenMode;
 using addrova::store::Table;
@@ -40,72 +42,6 @@ class DataError : public std::runtime_error {
 std::string at(int line) {
     return "line " + std::to_string(line);
 }
-
-// RFC 4180: fields separated by commas, records by LF or CRLF; a quoted field may hold commas,
-// line breaks and doubled quotes.
-class CsvReader {
-  public:
-    explicit CsvReader(std::string text) : text_(std::move(text)) {
-        if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = 3;
-    }
-
-    // The next record, skipping empty lines; false at the end. firstLine is where the record starts.
-    bool next(std::vector<std::string>& fields, int& firstLine) {
-        fields.clear();
-        while (pos_ < text_.size() && (text_[pos_] == '\n' || text_.compare(pos_, 2, "\r\n") == 0)) {
-            pos_ += text_[pos_] == '\n' ? 1 : 2;
-            ++line_;
-        }
-        if (pos_ >= text_.size()) return false;
-        firstLine = line_;
-        std::string field;
-        for (;;) {
-            if (pos_ < text_.size() && text_[pos_] == '"') {
-                ++pos_;
-                for (;;) {
-                    if (pos_ >= text_.size())
-                        throw DataError(at(firstLine) + ": a quoted field is not closed");
-                    char c = text_[pos_++];
-                    if (c == '"') {
-                        if (pos_ < text_.size() && text_[pos_] == '"') {
-                            field += '"';
-                            ++pos_;
-                            continue;
-                        }
-                        break;
-                    }
-                    if (c == '\n') ++line_;
-                    field += c;
-                }
-                if (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\n' &&
-                    text_.compare(pos_, 2, "\r\n") != 0)
-                    throw DataError(at(line_) + ": text after the closing quote of a field");
-            } else {
-                while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\n' &&
-                       text_.compare(pos_, 2, "\r\n") != 0) {
-                    if (text_[pos_] == '"') throw DataError(at(line_) + ": a quote inside an unquoted field");
-                    field += text_[pos_++];
-                }
-            }
-            fields.push_back(std::move(field));
-            field.clear();
-            if (pos_ < text_.size() && text_[pos_] == ',') {
-                ++pos_;
-                continue;
-            }
-            if (pos_ < text_.size()) {
-                pos_ += text_[pos_] == '\n' ? 1 : 2;
-                ++line_;
-            }
-            return true;
-        }
-    }
-
-  private:
-    std::string text_;
-    size_t pos_ = 0;
-    int line_ = 1;
-};
 
 struct Column {
     FieldSpec spec;
@@ -243,16 +179,8 @@ TableKind zipRanges() {
     return k;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void build(const TableKind& kind, const std::string& csvPath, const std::string& outPath) {
-    CsvReader csv(readFile(csvPath));
+    CsvReader csv(addrova::exchange::ReadTextFile(csvPath));
     std::vector<std::string> fields;
     int line = 0;
     std::string expected;
@@ -331,6 +259,10 @@ int main(int argc, char** argv) {
     try {
         build(what == "lbltpl" ? labelTemplates() : zipRanges(), in, out);
     } catch (const DataError& e) {
+        removeOutput(out);
+        std::fprintf(stderr, "addrova-mkdata: %s: %s\n", in.c_str(), e.what());
+        return 1;
+    } catch (const addrova::exchange::CsvError& e) {
         removeOutput(out);
         std::fprintf(stderr, "addrova-mkdata: %s: %s\n", in.c_str(), e.what());
         return 1;
