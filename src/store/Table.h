@@ -87,7 +87,9 @@ public:
     std::string getString(int field) const;  // text, right-trimmed (see fieldio::text)
     std::string getString(std::string_view name) const { return getString(requireField(name)); }
     double getNumber(int field) const;
+    double getNumber(std::string_view name) const { return getNumber(requireField(name)); }
     bool getLogical(int field) const;
+    bool getLogical(std::string_view name) const { return getLogical(requireField(name)); }
     std::string getMemo(int field);
     std::string getMemo(std::string_view name) { return getMemo(requireField(name)); }
     bool memoEmpty(int field);
@@ -97,7 +99,9 @@ public:
     void setString(int field, std::string_view value);
     void setString(std::string_view name, std::string_view value) { setString(requireField(name), value); }
     void setNumber(int field, double value);
+    void setNumber(std::string_view name, double value) { setNumber(requireField(name), value); }
     void setLogical(int field, bool value);
+    void setLogical(std::string_view name, bool value) { setLogical(requireField(name), value); }
     void setMemo(int field, std::string_view text);
     void setMemo(std::string_view name, std::string_view text) { setMemo(requireField(name), text); }
     // Raw access to the record buffer (byte 0 the deletion flag).
