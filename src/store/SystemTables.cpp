@@ -1,5 +1,7 @@
 #include "SystemTables.h"
 
+#include <filesystem>
+
 namespace addrova::store {
 
 namespace {
@@ -97,6 +99,9 @@ std::vector<std::string> rebuildSystemIndexes(const std::string& sysdataDir,
     std::vector<std::string> problems;
     for (const auto& d : kDefs) {
         if (status) status(d.rebuildText);
+        // A table of the program's own that was never opened has nothing to rebuild; it is made
+        // when its window first opens it.
+        if (d.creatable && !std::filesystem::exists(sysdataDir + d.stem + ".DBF")) continue;
         Table t;
         try {
             t.open(sysdataDir + d.stem + ".DBF", OpenMode::Exclusive);

@@ -1,5 +1,7 @@
 #include "TAddressMain.h"
 
+#include "RebuildWindows.h"
+
 #include "AddressFile.h"
 #include "CodePage.h"
 #include "Common.h"
@@ -384,6 +386,27 @@ void TAddressMain::buildMenus()
         refreshButtons();
     });
     handle(QStringLiteral("mnuPreferences"), [this] { mnuPreferencesClick(); });
+    handle(QStringLiteral("mnuRebuildIndexes"), [this] {
+        if (!table_.isOpen()) {
+            ShowInfo(QStringLiteral("You need to have a database file open first"));
+            return;
+        }
+        tools::TRebuildIndexes w(table_, this);
+        CenterOverMain(&w);
+        const bool rebuilt = w.exec() == QDialog::Accepted;
+        if (rebuilt) {
+            reselectOrder();
+            applyFilter();
+            table_.goTop();
+        }
+        ds_.tableChanged();
+        refreshButtons();
+    });
+    handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
+        tools::TRebuildSystemIndexes w(this);
+        CenterOverMain(&w);
+        w.exec();
+    });
     handle(QStringLiteral("mnuExit"), [this] { close(); });
     auto onFocused = [](auto le, auto pe) {
         QWidget* w = QApplication::focusWidget();
@@ -739,15 +762,9 @@ bool TAddressMain::openFile(const QString& path)
         ShowError(QString::fromStdString(problem));
     } else if (!store::checkTags(table_)) {
         if (AskYesNo(QString::fromStdString(store::rebuildQuestion(p)), QStringLiteral("Warning"))) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            try {
-                store::rebuildAddressIndexes(table_);
-            } catch (const store::Error& err) {
-                QGuiApplication::restoreOverrideCursor();
-                ShowError(QString::fromStdString(err.what()));
-                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            }
-            QGuiApplication::restoreOverrideCursor();
+            tools::TRebuildIndexes w(table_, this);
+            CenterOverMain(&w);
+            w.exec();
         }
         if (!store::checkTags(table_))
             table_.close();
