@@ -1,0 +1,254 @@
+// The preview window, the job status window and the printer check, offscreen.
+#include "CheckPrinter.h"
+#include "Common.h"
+#include "PreviewControl.h"
+#include "PrintJob.h"
+#include "PrinterControl.h"
+#include "TPreviewForm.h"
+#include "TPrintStatus.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace addrova::print;
+using addrova::ui::MessageRequest;
+
+namespace {
+
+class Preview : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.SetPrinterByName(PrinterControl::PdfPrinterName()));
+        printer.SetPaperCode(PaperLetter);
+        printer.SetOrientation(Orientation::Portrait);
+        addrova::ui::SetMessageHook([this](const MessageRequest& m) {
+            messages << m.text;
+            return answer;
+        });
+    }
+    void TearDown() override { addrova::ui::SetMessageHook({}); }
+
+    void Record(int pages)
+    {
+        PrintJob job(printer);
+        job.OnPrint = [pages](PrintJob& j) {
+            for (int i = 1; i <= pages; ++i) {
+                if (i > 1)
+                    j.NewPage();
+                j.SetFont(QStringLiteral("Arial"), 12);
+                j.TextOut(1, 1, QStringLiteral("Page %1").arg(i));
+            }
+        };
+        ASSERT_TRUE(job.PrintToStream(stream));
+    }
+    QPushButton* Button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(QLatin1String(name)); }
+
+    PrinterControl printer;
+    PageStream stream;
+    QStringList messages;
+    bool answer = true;
+};
+
+}  // namespace
+
+TEST_F(Preview, CaptionFollowsPageAndZoom)
+{
+    Record(3);
+    TPreviewForm form;
+    form.setWindowTitle(QStringLiteral("Preview Labels"));
+    form.SetStream(&stream);
+    form.SetInitialZoom(100);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Preview Page 1 of 3 ( 100% )"));
+    Button(form, "NextButton")->click();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Preview Page 2 of 3 ( 100% )"));
+    Button(form, "LastButton")->click();
+    Button(form, "NextButton")->click();  // stays on the last page
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Preview Page 3 of 3 ( 100% )"));
+    Button(form, "FirstButton")->click();
+    Button(form, "PriorButton")->click();
+    EXPECT_EQ(form.Control()->CurrentPage(), 1);
+
+    // Zoom steps of 10 percentage points; the "100%" button goes back to true size.
+    Button(form, "ZoomInButton")->click();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Preview Page 1 of 3 ( 110% )"));
+    Button(form, "ZoomOutButton")->click();
+    Button(form, "ZoomOutButton")->click();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Preview Page 1 of 3 ( 90% )"));
+    Button(form, "Zoom100Button")->click();
+    EXPECT_DOUBLE_EQ(form.Control()->ZoomFactor(), 100);
+    // The page is shown at 8.5 inches of screen.
+    EXPECT_EQ(form.Control()->widget()->width(), qRound(8.5 * form.Control()->logicalDpiX()));
+
+    // A left click on the page zooms in, any other button zooms out.
+    QWidget* page = form.Control()->widget();
+    for (auto [button, expected] : {std::pair{Qt::LeftButton, 110.0}, std::pair{Qt::RightButton, 100.0},
+                                    std::pair{Qt::MiddleButton, 90.0}}) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), page->mapToGlobal(QPointF(10, 10)), button,
+                          button, Qt::NoModifier);
+        QApplication::sendEvent(page, &press);
+        EXPECT_DOUBLE_EQ(form.Control()->ZoomFactor(), expected);
+    }
+    EXPECT_FALSE(page->cursor().pixmap().isNull());  // the magnifier
+    for (const char* b : {"FirstButton", "PriorButton", "NextButton", "LastButton"})
+        EXPECT_TRUE(Button(form, b)->isVisible()) << b;
+    form.close();
+}
+
+TEST_F(Preview, OnePageHidesThePageButtons)
+{
+    Record(1);
+    TPreviewForm form;
+    form.SetStream(&stream);
+    form.SetInitialZoom(TPreviewForm::ZoomWholePage);
+    form.show();
+    for (const char* b : {"FirstButton", "PriorButton", "NextButton", "LastButton"})
+        EXPECT_FALSE(Button(form, b)->isVisible()) << b;
+    EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("Preview Page 1 of 1 ( "))) << form.windowTitle().toStdString();
+    // The whole page fits in the box.
+    const QWidget* page = form.Control()->widget();
+    EXPECT_LE(page->width(), form.Control()->maximumViewportSize().width());
+    EXPECT_LE(page->height(), form.Control()->maximumViewportSize().height());
+    form.close();
+}
+
+TEST_F(Preview, FitWidthAndArrowScrolling)
+{
+    Record(2);
+    TPreviewForm form;
+    form.resize(700, 500);
+    form.SetStream(&stream);
+    form.SetInitialZoom(TPreviewForm::ZoomPageWidth);
+    form.show();
+    PreviewControl* c = form.Control();
+    EXPECT_LE(c->widget()->width(), c->viewport()->width());
+    EXPECT_GT(c->widget()->width(), c->viewport()->width() - 40);
+    QScrollBar* bar = c->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    c->ScrollStep(-1);
+    EXPECT_EQ(bar->value(), 0);  // never above the top
+    c->ScrollStep(1);
+    EXPECT_EQ(bar->value(), bar->singleStep());
+    for (int i = 0; i < 1000; ++i)
+        c->ScrollStep(1);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    form.close();
+}
+
+TEST_F(Preview, PrintsThePreviewedPages)
+{
+    Record(3);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("previewed.pdf"));
+    printer.SetPdfFileName(pdf);
+    TPreviewForm form;
+    form.SetStream(&stream);
+    form.SetPrinter(&printer);
+    form.show();
+    Button(form, "PrintButton")->click();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("Pages:\\s+3"))));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    form.close();
+}
+
+namespace {
+
+TPrintStatus::Texts LabelTexts(bool preview)
+{
+    TPrintStatus::Texts t;
+    t.caption = preview ? QStringLiteral("Preview Status") : QStringLiteral("Print Status ");
+    t.button = preview ? QStringLiteral("Stop") : QStringLiteral("Cancel");
+    t.cancelQuestion = QStringLiteral("Cancel Label Printing?");
+    t.printCanceled = QStringLiteral("\rLabel Print Canceled!");
+    t.previewCanceled = QStringLiteral("\rLabel Preview Canceled!");
+    t.previewStopped = QStringLiteral("\rPreview Stopped at page %p!");
+    t.printCompleted = QStringLiteral("\rLabel Print Completed!");
+    t.closeAfterPreview = true;
+    return t;
+}
+
+// A label-like job: 100 records, 10 a page, the button "clicked" at record `clickAt`.
+void LabelJob(PrintJob& job, TPrintStatus*& status, int clickAt)
+{
+    job.OnBeforePrint = [&status](PrintJob& j) {
+        j.SetStatusFormat(status->Preview() ? QStringLiteral("Preparing Preview Page %p\r%0\r%1")
+                                            : QStringLiteral("Printing Page %p\r%0\r%1"));
+        j.StatusText() = {QString(), QString()};
+    };
+    job.OnPrint = [&status, clickAt](PrintJob& j) {
+        j.SetFont(QStringLiteral("Arial"), 8);
+        for (int record = 1; record <= 100 && !status->StopRequested() && !j.Aborted(); ++record) {
+            if (record > 1 && (record - 1) % 10 == 0)
+                j.NewPage();
+            j.TextOut(1, 0.5 + (record - 1) % 10, QStringLiteral("Record %1").arg(record));
+            if (record == clickAt)
+                status->ButtonClick();
+            QCoreApplication::processEvents();
+        }
+    };
+}
+
+}  // namespace
+
+TEST_F(Preview, StatusWindowStopsAPreview)
+{
+    PrintJob job(printer);
+    TPrintStatus* status = nullptr;
+    LabelJob(job, status, 25);
+    TPrintStatus window(job, true, &stream, LabelTexts(true));
+    status = &window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Preview Status"));
+    window.RunJob();
+    EXPECT_FALSE(window.Aborted());
+    EXPECT_TRUE(window.StopRequested());
+    EXPECT_EQ(stream.PageCount(), 3);
+    EXPECT_EQ(window.StatusText(), QStringLiteral("\nPreview Stopped at page 3!"));
+    EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("StatusButton"))->text(), QStringLiteral("Ok"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Preview, StatusWindowCancelsPrintingAfterItsQuestion)
+{
+    QTemporaryDir dir;
+    for (bool yes : {true, false}) {
+        answer = yes;
+        messages.clear();
+        const QString pdf = dir.filePath(yes ? QStringLiteral("yes.pdf") : QStringLiteral("no.pdf"));
+        printer.SetPdfFileName(pdf);
+        PrintJob job(printer);
+        TPrintStatus* status = nullptr;
+        LabelJob(job, status, 15);
+        TPrintStatus window(job, false, nullptr, LabelTexts(false));
+        status = &window;
+        window.RunJob();
+        EXPECT_EQ(messages, QStringList{QStringLiteral("Cancel Label Printing?")});
+        EXPECT_EQ(window.Aborted(), yes);
+        EXPECT_EQ(window.StatusText(), yes ? QStringLiteral("\nLabel Print Canceled!")
+                                           : QStringLiteral("\nLabel Print Completed!"));
+        EXPECT_EQ(QFile::exists(pdf), !yes);
+    }
+}
+
+TEST_F(Preview, CheckPrinterOverThePrinterList)
+{
+    EXPECT_TRUE(CheckPrinter(printer));
+    EXPECT_TRUE(messages.isEmpty());
+    printer.SetPdfPrinterListed(false);
+    if (!printer.Printers().isEmpty())
+        GTEST_SKIP() << "this machine has system printers";
+    EXPECT_FALSE(CheckPrinter(printer));
+    EXPECT_EQ(messages, QStringList{QStringLiteral(
+                            "There are no installed printers.\nUnable to perform printer related operations")});
+}
