@@ -1,5 +1,7 @@
 #include "TAddressMain.h"
 
+#include "PrintJob.h"
+#include "PrinterControl.h"
 #include "RebuildWindows.h"
 
 #include "AddressFile.h"
@@ -213,8 +215,12 @@ void TAddressMain::run(const QString& name)
     const uint32_t recno = table_.recNo();
     ds_.setPrintingFields(handOver);
     ds_.setSuppressEvents(true);
+    const QString printer = print::Engine().PrinterName();
     std::function<void()> fn = it->second;
     fn();
+    // A window may have chosen another printer for its run; the program's choice comes back.
+    if (!printer.isEmpty() && print::Engine().PrinterName() != printer)
+        print::Engine().SetPrinterByName(printer);
     try {
         if (table_.isOpen() && handOver) {
             table_.setSelection(selection);
