@@ -476,7 +476,7 @@ uint32_t memoBlock(const uint8_t* rec, const Field& f) {
 
 void setText(uint8_t* rec, const Field& f, std::string_view value) {
     size_t n = std::min<size_t>(value.size(), f.width);
-    std::memcpy(rec + f.offset, value.data(), n);
+    if (n) std::memcpy(rec + f.offset, value.data(), n);  // an empty view may have no data pointer
     std::memset(rec + f.offset + n, ' ', f.width - n);
 }
 
