@@ -87,18 +87,17 @@ LabelSetup NewLabelSetup()
     return s;
 }
 
-LabelSetup ReadLabelSetup(const store::Table& t)
+namespace {
+
+// The fields a layout shares with a stock record of the catalogue.
+void readMeasures(LabelSetup& s, const store::Table& t)
 {
-    LabelSetup s;
-    s.descript = cut(t.getString("DESCRIPT"), 50);
     s.printer = cut(t.getString("PRINTER"), 2);
     s.paperSize = cut(t.getString("PAPERSIZE"), 5);
     s.lblShape = t.getString("LBLSHAPE");
-    s.tplDescrip = cut(t.getString("TPLDESCRIP"), 60);
     s.manufac = t.getString("MANUFAC");
     s.prodType = t.getString("PRODTYPE");
     s.art = t.getString("ART");
-    s.binary = t.getString("BINARY");
     const auto f = [&](const char* name) { return static_cast<float>(t.getNumber(name)); };
     s.lblHeight = f("LBLHEIGHT");
     s.lblWidth = f("LBLWIDTH");
@@ -112,6 +111,17 @@ LabelSetup ReadLabelSetup(const store::Table& t)
     s.nbrDown = static_cast<int>(t.getNumber("NBRDOWN"));
     s.midExtraX = t.getNumber("MIDEXTRAX");
     s.midExtraY = t.getNumber("MIDEXTRAY");
+}
+
+}  // namespace
+
+LabelSetup ReadLabelSetup(const store::Table& t)
+{
+    LabelSetup s;
+    readMeasures(s, t);
+    s.descript = cut(t.getString("DESCRIPT"), 50);
+    s.tplDescrip = cut(t.getString("TPLDESCRIP"), 60);
+    s.binary = t.getString("BINARY");
     return s;
 }
 
@@ -144,11 +154,8 @@ void WriteLabelSetup(store::Table& t, const LabelSetup& s)
 
 void TakeStock(LabelSetup& s, const store::Table& stock)
 {
-    LabelSetup from = ReadLabelSetup(stock);
-    from.tplDescrip = cut(stock.getString("DESCRIPT"), 60);
-    from.descript = s.descript;
-    from.binary = s.binary;
-    s = from;
+    readMeasures(s, stock);
+    s.tplDescrip = cut(stock.getString("DESCRIPT"), 60);
 }
 
 std::string CalcSheetName(const LabelSetup& s) { return s.tplDescrip.empty() ? "[User Defined]" : s.tplDescrip; }

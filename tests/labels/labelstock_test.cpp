@@ -45,6 +45,27 @@ TEST(LabelQuery, RunsOnTheShippedCatalogue)
     }
 }
 
+TEST(LabelLayouts, TakingAStockRecordKeepsDescriptionAndFileName)
+{
+    store::Table stock;
+    ASSERT_EQ(store::openSystemTable(store::SystemTable::LabelStock, stock, ADDROVA_SYSDATA_DIR), "");
+    stock.setSelection(BuildLabelQuery("Avery Laserjet", 0, false));
+    stock.goTop();
+    ASSERT_FALSE(stock.eof());
+    LabelSetup s = NewLabelSetup();
+    s.descript = "Members";
+    s.binary = "BIN00004.L";
+    TakeStock(s, stock);
+    EXPECT_EQ(s.descript, "Members");
+    EXPECT_EQ(s.binary, "BIN00004.L");
+    EXPECT_EQ(s.tplDescrip, stock.getString("DESCRIPT").substr(0, 60));
+    EXPECT_EQ(s.manufac, "AVERY");
+    EXPECT_EQ(s.printer, "LJ");
+    EXPECT_FLOAT_EQ(s.lblWidth, static_cast<float>(stock.getNumber("LBLWIDTH")));
+    EXPECT_EQ(s.nbrAcross, static_cast<int>(stock.getNumber("NBRACROSS")));
+    EXPECT_EQ(ValidLabel(s.geometry()), "");
+}
+
 TEST(LabelQuery, Preselection)
 {
     struct Case {
