@@ -36,5 +36,6 @@ struct Verb {
 void addTableVerbs(std::vector<Verb>& verbs);
 void addAddressVerbs(std::vector<Verb>& verbs);
 void addPostalVerbs(std::vector<Verb>& verbs);
+void addLayoutVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
     std::vector<Verb> verbs;
     addTableVerbs(verbs);
     addAddressVerbs(verbs);
+    addLayoutVerbs(verbs);
     addPostalVerbs(verbs);
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
         printHelp(verbs);
