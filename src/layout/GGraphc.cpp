@@ -121,10 +121,20 @@ void TGGraphicControl::setUnselectable(bool v) {
 }
 
 void TGGraphicControl::setZoom(float z) {
-    if (z == zoom_) return;
-    double r = static_cast<double>(z) / static_cast<double>(zoom_);
+    if (z == zoom_ || z <= 0) return;
+    // A bound set by anything but zooming is the geometry from now on; the others keep their
+    // fractions, so zooming in and out again gives back the exact geometry.
+    const double k = static_cast<double>(zoom_);
+    const int now[4] = {left_, top_, width_, height_};
+    const int last[4] = {zoomedTo_.x(), zoomedTo_.y(), zoomedTo_.width(), zoomedTo_.height()};
+    for (int i = 0; i < 4; ++i)
+        if (!haveUnzoomed_ || now[i] != last[i]) unzoomed_[i] = now[i] / k;
+    haveUnzoomed_ = true;
     zoom_ = z;
-    setBounds(roundEven(left_ * r), roundEven(top_ * r), roundEven(width_ * r), roundEven(height_ * r));
+    const double r = static_cast<double>(z);
+    setBounds(roundEven(unzoomed_[0] * r), roundEven(unzoomed_[1] * r), roundEven(unzoomed_[2] * r),
+              roundEven(unzoomed_[3] * r));
+    zoomedTo_ = bounds();
 }
 
 void TGGraphicControl::notifyChanged() {

@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QPainter>
 #include <QRect>
+#include <QRectF>
 #include <QSize>
 
 class QMenu;
@@ -167,6 +168,11 @@ protected:
     QString hint_;
     bool locked_ = false, unselectable_ = false;
     float zoom_ = 1.0f;
+    // The geometry at zoom 1.0, kept in fractions while only zooming changes the bounds, so that
+    // zooming in and out again gives back the exact geometry.
+    double unzoomed_[4] = {0, 0, 0, 0};  // left, top, width, height
+    bool haveUnzoomed_ = false;
+    QRect zoomedTo_;
     QRect lastBounds_;
     bool reading_ = false;
     QMenu* menu_ = nullptr;

@@ -184,8 +184,10 @@ void TGBasePanel::SetZoom(float z) {
     if (z == zoom_ || z <= 0) return;
     commitUndo();
     zooming_ = true;
-    double r = static_cast<double>(z) / static_cast<double>(zoom_);
-    resize(roundEven(width() * r), roundEven(height() * r));
+    if (size() != zoomedTo_ || unzoomedSize_.isEmpty())
+        unzoomedSize_ = QSizeF(width() / static_cast<double>(zoom_), height() / static_cast<double>(zoom_));
+    resize(roundEven(unzoomedSize_.width() * z), roundEven(unzoomedSize_.height() * z));
+    zoomedTo_ = size();
     zoom_ = z;
     for (TGGraphicControl* o : objects()) o->setZoom(z);
     QCoreApplication::processEvents();

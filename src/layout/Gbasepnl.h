@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSizeF>
+
 // TGBasePanel: the design surface that holds layout objects. It paints them into an off-screen
 // image, routes the mouse to them and to its selection frame, and runs the panel commands: rubber
 // band, placing, the object clipboard, clone, stacking, aligning, bulk flags, zoom, grid, undo.
@@ -186,6 +188,8 @@ protected:
 
     TGHandle* frame_;
     float zoom_ = 1.0f;
+    QSizeF unzoomedSize_;  // the size at zoom 1.0 while only zooming changed it
+    QSize zoomedTo_;
 
 private:
     void endBand(Qt::KeyboardModifiers mods);

@@ -181,8 +181,15 @@ TEST(Zoom, ScalesBoundsWithBankersRounding) {
     l->setBounds(5, 7, 101, 3);
     l->setZoom(0.5f);
     EXPECT_EQ(l->bounds(), QRect(2, 4, 50, 2));  // 2.5 -> 2, 3.5 -> 4, 50.5 -> 50, 1.5 -> 2
+    // Back at 100 % the geometry is exact again, however the steps rounded.
+    for (float z : {0.6f, 1.5f, 0.7f, 1.0f})
+        l->setZoom(z);
+    EXPECT_EQ(l->bounds(), QRect(5, 7, 101, 3));
+    // Bounds set at a zoom become the geometry: moved to 20 at 50 % is 40 at 100 %.
+    l->setZoom(0.5f);
+    l->setLeft(20);
     l->setZoom(1.0f);
-    EXPECT_EQ(l->bounds(), QRect(4, 8, 100, 4));
+    EXPECT_EQ(l->bounds(), QRect(40, 7, 101, 3));
 }
 
 TEST(NotifyChanged, SilentWhilePrinting) {
