@@ -37,5 +37,6 @@ void addTableVerbs(std::vector<Verb>& verbs);
 void addAddressVerbs(std::vector<Verb>& verbs);
 void addPostalVerbs(std::vector<Verb>& verbs);
 void addLayoutVerbs(std::vector<Verb>& verbs);
+void addLabelVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

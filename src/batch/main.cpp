@@ -10,6 +10,10 @@
 
 using namespace addrova::batch;
 
+namespace addrova::batch {
+void addLayoutVerbs(std::vector<Verb>& verbs);
+}
+
 namespace {
 
 void printHelp(const std::vector<Verb>& verbs) {
@@ -58,6 +62,7 @@ int main(int argc, char** argv) {
     addAddressVerbs(verbs);
     addLayoutVerbs(verbs);
     addPostalVerbs(verbs);
+    addLabelVerbs(verbs);
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
         printHelp(verbs);
         return argc < 2 ? 2 : 0;

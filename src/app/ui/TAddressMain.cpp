@@ -1,8 +1,10 @@
 #include "TAddressMain.h"
 
+#include "LabelDesignScreen.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "RebuildWindows.h"
+#include "TLabelSetupScreen.h"
 
 #include "AddressFile.h"
 #include "CodePage.h"
@@ -408,6 +410,9 @@ void TAddressMain::buildMenus()
         ds_.tableChanged();
         refreshButtons();
     });
+    labels::RegisterTheLabelDesigner();
+    handle(QStringLiteral("mnuPrintLabels"),
+           [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);

@@ -1,0 +1,180 @@
+#include "Batch.h"
+
+#include "CodePage.h"
+#include "LabelPrintRun.h"
+#include "LabelStock.h"
+#include "ProgramDir.h"
+#include "PrintJob.h"
+#include "PrinterControl.h"
+#include "SystemTables.h"
+#include "Table.h"
+
+#include <QApplication>
+#include <chrono>
+#include <iostream>
+#include <sstream>
+
+namespace addrova::batch {
+
+namespace {
+
+using store::OpenMode;
+using store::Table;
+
+long long number(const std::string& text, const char* what)
+{
+    size_t used = 0;
+    long long v = 0;
+    try {
+        v = std::stoll(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size())
+        throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
+    return v;
+}
+
+// The stored layout whose description is `description` (compared as typed, trailing blanks aside).
+labels::LabelSetup findLayout(const std::string& description)
+{
+    Table layouts;
+    const std::string problem = store::openSystemTable(store::SystemTable::Label, layouts, app::SysdataDir());
+    if (!problem.empty())
+        throw std::runtime_error(problem);
+    layouts.setSelection("not DELETED()");
+    layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
+    const std::string wanted = store::fromUtf8(description, layouts.codePage());
+    std::vector<std::string> known;
+    for (layouts.goTop(); !layouts.eof(); layouts.skip()) {
+        labels::LabelSetup s = labels::ReadLabelSetup(layouts);
+        if (s.descript == wanted)
+            return s;
+        known.push_back(store::toUtf8(s.descript, layouts.codePage()));
+    }
+    std::string msg = "no label layout is described \"" + description + "\"";
+    if (known.empty())
+        msg += " (LABEL.DBF holds no layouts)";
+    else {
+        msg += "; the layouts are:";
+        for (const auto& k : known)
+            msg += "\n  " + k;
+    }
+    throw std::runtime_error(msg);
+}
+
+labels::PositionMask parseMask(const std::string& text, int positions)
+{
+    labels::PositionMask m;
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        long long p = number(item, "a --mask position");
+        if (p < 0 || p >= positions)
+            throw UsageError{"mask position " + item + " is not on the sheet (0 to " + std::to_string(positions - 1) +
+                             ")"};
+        m.set(static_cast<size_t>(p));
+    }
+    if (m.none())
+        throw UsageError{"--mask selects no position"};
+    return m;
+}
+
+int labelsVerb(const Args& a)
+{
+    if (!a.has("pdf"))
+        throw UsageError{"--pdf OUT.pdf is required"};
+    if (!a.has("layout"))
+        throw UsageError{"--layout DESCRIPTION is required"};
+    if (int(a.has("all")) + int(a.has("filter")) + int(a.has("recno")) > 1)
+        throw UsageError{"choose one of --all, --filter and --recno"};
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "addrova-batch";
+    static char* argv[] = {name, nullptr};
+    QApplication qapp(argc, argv);
+
+    app::PrepareProgramDir();
+    const labels::LabelSetup setup = findLayout(a.get("layout"));
+    const int positions = setup.nbrAcross * setup.nbrDown;
+
+    labels::LabelPrintOptions o;
+    if (a.has("copies")) {
+        long long c = number(a.get("copies"), "--copies");
+        if (c < 1 || c > 99)
+            throw UsageError{"--copies must be 1 to 99"};
+        o.copies = static_cast<int>(c);
+    }
+    if (a.has("mask"))
+        o.mask = parseMask(a.get("mask"), positions);
+    o.presort = a.has("presort");
+
+    Table t;
+    t.open(a.positional[0], OpenMode::ReadOnly);
+    t.setDeleted(true);
+    if (a.has("order"))
+        t.setOrder(std::string_view(a.get("order")));
+    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
+    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
+    o.choice = a.has("all") ? labels::RecordChoice::All : labels::RecordChoice::Filter;
+    if (a.has("recno")) {
+        long long n = number(a.get("recno"), "--recno");
+        if (n < 1 || n > t.recCount())
+            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
+        t.go(static_cast<uint32_t>(n));
+        o.choice = labels::RecordChoice::OnlyCurrent;
+        o.presort = false;
+    } else {
+        t.goTop();
+    }
+
+    labels::LabelRunHooks hooks;
+    hooks.info = [](const QString& s) {
+        QString line = s;
+        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
+    };
+    // The PDF page takes any size, so the question only comes up for sizes the output refused.
+    hooks.ask = [](const QString& s) {
+        QString line = s;
+        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).toStdString() << " - printing anyway\n";
+        return true;
+    };
+    labels::LabelPrintRun run(t, setup, app::SysdataDir(), app::ProgramDir(), o, hooks, app::GlobalTagId(),
+                              app::ShortDateFormat());
+    print::PrinterControl printer;
+    printer.SetPrinterByName(print::PrinterControl::PdfPrinterName());
+    labels::PrinterPaper paper(printer);
+    if (!run.Prepare(paper))
+        return 1;
+    print::PrintJob job(printer);
+    run.ConfigureJob(job, false);
+    const auto started = std::chrono::steady_clock::now();
+    const QString out = QString::fromStdString(a.get("pdf"));
+    if (!job.PrintToPdf(out)) {
+        std::cerr << "addrova-batch labels: " << job.ErrorText().toStdString() << "\n";
+        return 1;
+    }
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cerr << run.labelsPlaced() << " labels on " << job.PageNumber() << " pages in " << secs << " s: "
+              << out.toStdString() << "\n";
+    return 0;
+}
+
+}  // namespace
+
+void addLabelVerbs(std::vector<Verb>& verbs)
+{
+    verbs.push_back({"labels",
+                     "ADDRESSFILE --layout DESCRIPTION [--all|--filter EXPR|--recno N] [--order TAG] [--copies N] "
+                     "[--mask 0,2,...] [--presort] --pdf OUT.pdf",
+                     "prints labels of a stored layout (LABEL.DBF) to a PDF file, as \"Print Labels\" does",
+                     {"layout", "filter", "recno", "order", "copies", "mask", "pdf"},
+                     {"all", "presort"},
+                     1,
+                     1,
+                     labelsVerb});
+}
+
+}  // namespace addrova::batch

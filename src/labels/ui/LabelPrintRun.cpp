@@ -1,0 +1,328 @@
+#include "LabelPrintRun.h"
+
+#include "GFiler.h"
+#include "GGraphc.h"
+#include "GShapes.h"
+#include "Presort.h"
+#include "PrintJob.h"
+#include "PrinterControl.h"
+#include "Table.h"
+
+#include <QFile>
+#include <algorithm>
+#include <stdexcept>
+
+namespace addrova::labels {
+
+namespace {
+
+print::PenStyle penStyle(layout::PenStyle s)
+{
+    return static_cast<print::PenStyle>(static_cast<int>(s));  // same order
+}
+
+print::BrushStyle brushStyle(layout::BrushStyle s)
+{
+    return static_cast<print::BrushStyle>(static_cast<int>(s));  // same order
+}
+
+print::PenMode penMode(layout::PenMode m)
+{
+    using L = layout::PenMode;
+    using P = print::PenMode;
+    switch (m) {
+    case L::pmBlack: return P::Black;
+    case L::pmWhite: return P::White;
+    case L::pmNot: return P::Not;
+    case L::pmNotCopy: return P::NotCopy;
+    case L::pmMergePenNot: return P::MergePenNot;
+    case L::pmMaskPenNot: return P::MaskPenNot;
+    case L::pmMerge: return P::Merge;
+    case L::pmMask: return P::Mask;
+    case L::pmXor: return P::Xor;
+    case L::pmNotXor: return P::NotXor;
+    default: return P::Copy;
+    }
+}
+
+bool fileExists(const std::string& path)
+{
+    return QFile::exists(QString::fromStdString(path));
+}
+
+}  // namespace
+
+// ---- JobPrintSurface ----
+
+void JobPrintSurface::setFont(const QString& name, int sizePt) { job_.SetFont(name, sizePt); }
+void JobPrintSurface::setBold(bool on) { job_.SetBold(on); }
+void JobPrintSurface::setItalic(bool on) { job_.SetItalic(on); }
+void JobPrintSurface::setUnderline(bool on) { job_.SetUnderline(on); }
+void JobPrintSurface::setFontColor(layout::Colour c) { job_.SetFontColor(layout::toQColor(c)); }
+void JobPrintSurface::setFontRotation(int degrees)
+{
+    rotation_ = degrees;
+    job_.SetFontRotation(degrees);
+}
+void JobPrintSurface::setPen(layout::Colour c, layout::PenStyle style, int width, layout::PenMode mode)
+{
+    job_.SetPen(layout::toQColor(c), penStyle(style), width, penMode(mode));
+}
+void JobPrintSurface::setBrush(layout::Colour c, layout::BrushStyle style)
+{
+    brushClear_ = style == layout::BrushStyle::bsClear;
+    job_.SetBrush(layout::toQColor(c), brushStyle(style));
+}
+void JobPrintSurface::rectangle(double x1, double y1, double x2, double y2) { job_.Rectangle(x1, y1, x2, y2); }
+void JobPrintSurface::roundRect(double x1, double y1, double x2, double y2, double cw, double ch)
+{
+    job_.RoundRect(x1, y1, x2, y2, cw, ch);
+}
+void JobPrintSurface::ellipse(double x1, double y1, double x2, double y2) { job_.Ellipse(x1, y1, x2, y2); }
+void JobPrintSurface::moveTo(double x, double y) { job_.MoveTo(x, y); }
+void JobPrintSurface::lineTo(double x, double y) { job_.LineTo(x, y); }
+QRect JobPrintSurface::toDevice(double x1, double y1, double x2, double y2) const
+{
+    return job_.InchToDevice(x1, y1, x2, y2);
+}
+void JobPrintSurface::textOut(double x, double y, const QString& text, const QRect& clip)
+{
+    // An opaque brush fills the text's own box (not the whole clip), as on screen.
+    QRect r = clip;
+    if (!brushClear_ && rotation_ == 0)
+        r = clip.intersected(job_.InchToDevice(x, y, x + job_.TextWidth(text), y + job_.FontHeight()));
+    job_.TextRect(r, x, y, text);
+}
+void JobPrintSurface::drawBitmap(double x1, double y1, double x2, double y2, const QImage& image)
+{
+    job_.StretchBitmap(print::InchRect{x1, y1, x2, y2}, image);
+}
+void JobPrintSurface::drawMetafile(const QRect& device, const QByteArray& wmf)
+{
+    job_.StretchMetafile(device, [wmf](QPainter& p, const QRectF& r) { layout::drawWmf(p, wmf, r); });
+}
+double JobPrintSurface::textWidth(const QString& text) const { return job_.TextWidth(text); }
+double JobPrintSurface::lineHeight() const { return job_.LineHeight(); }
+int JobPrintSurface::dpiX() const { return job_.XDpi(); }
+int JobPrintSurface::dpiY() const { return job_.YDpi(); }
+int JobPrintSurface::pageNumber() const { return job_.PageNumber(); }
+
+// ---- TableLabelRecords ----
+
+TableLabelRecords::TableLabelRecords(store::Table& table) : t_(table), zipField_(table.fieldIndex("ZIP")) {}
+bool TableLabelRecords::eof() { return t_.eof(); }
+void TableLabelRecords::first() { t_.goTop(); }
+void TableLabelRecords::next() { t_.skip(1); }
+void TableLabelRecords::pastEnd()
+{
+    t_.goBottom();
+    t_.skip(1);
+}
+void TableLabelRecords::seekZip(std::string_view key) { t_.seek(key); }
+std::string TableLabelRecords::zip() { return zipField_ < 0 || t_.eof() ? std::string() : t_.getString(zipField_); }
+
+// ---- PrinterPaper ----
+
+std::string PrinterPaper::deviceName() const { return p_.DeviceName().toStdString(); }
+void PrinterPaper::setPaperCode(int code) { p_.SetPaperCode(code); }
+void PrinterPaper::setCustomPaper(double w, double h) { p_.SetCustomPaper(w, h); }
+void PrinterPaper::setLandscape(bool l)
+{
+    p_.SetOrientation(l ? print::Orientation::Landscape : print::Orientation::Portrait);
+}
+double PrinterPaper::pageWidth() const { return p_.PageWidth(); }
+double PrinterPaper::pageHeight() const { return p_.PageHeight(); }
+
+// ---- LabelPrintRun ----
+
+LabelPrintRun::LabelPrintRun(store::Table& address, LabelSetup setup, std::string sysdataDir, std::string programDir,
+                             LabelPrintOptions options, LabelRunHooks hooks, std::string tagId,
+                             std::string shortDateFormat)
+    : t_(address), setup_(std::move(setup)), sysdata_(std::move(sysdataDir)), programDir_(std::move(programDir)),
+      options_(options), hooks_(std::move(hooks)),
+      records_(std::make_unique<layout::TableRecordSource>(address, std::move(tagId), std::move(shortDateFormat),
+                                                           true)),
+      cached_(std::make_unique<CachedRecordSource>(*records_)), host_(std::make_unique<layout::StandaloneHost>())
+{
+    host_->setRecords(cached_.get());
+    options_.copies = std::clamp(options_.copies, 1, 99);
+}
+
+LabelPrintRun::~LabelPrintRun()
+{
+    try {
+        Restore();
+    } catch (...) {
+        // The table is left where it is; nothing else to undo.
+    }
+}
+
+void LabelPrintRun::say(const QString& text) const
+{
+    if (hooks_.info)
+        hooks_.info(text);
+}
+
+bool LabelPrintRun::Prepare(PaperDevice& paper)
+{
+    // 1. The layout file.
+    layoutPath_ = sysdata_ + setup_.binary;
+    if (setup_.binary.empty() || !fileExists(layoutPath_)) {
+        say(QString::fromLatin1(kLayoutFileMissing));
+        return false;
+    }
+    layout::registerPanelClasses(layout::PanelKind::Label);
+    for (auto* o : layout::layoutObjects(host_.get()))
+        delete o;
+    layout::TGLabelObjectFiler::LoadObjects(host_.get(), host_.get(), QString::fromStdString(layoutPath_),
+                                            host_->ppi());
+
+    // 2. What is restored at the end.
+    savedRec_ = t_.eof() ? 0 : t_.recNo();
+    savedQuery_ = t_.selection();
+    savedOrder_ = t_.order();
+    savedExact_ = t_.exact();
+    saved_ = true;
+
+    // 3. Record choice.
+    if (options_.choice == RecordChoice::All)
+        t_.setSelection("NOT ISDEL");
+    else if (options_.choice == RecordChoice::OnlyCurrent)
+        t_.setSelection("Recno()=" + std::to_string(savedRec_));
+    if (options_.choice == RecordChoice::OnlyCurrent)
+        options_.presort = false;
+
+    // 4. Where the run starts.
+    if (options_.startFromCurrent) {
+        bool inRange = savedRec_ > 0 && t_.go(savedRec_) && !t_.eof();
+        if (inRange && t_.hideDeleted() && t_.deleted())
+            inRange = false;
+        if (inRange && !t_.selection().empty())
+            inRange = t_.test(t_.selection());
+        if (!inRange) {
+            say(QString::fromLatin1(kOutOfRange));
+            t_.goTop();
+        }
+    } else {
+        t_.goTop();
+    }
+
+    // 5. Presort.
+    const std::string listingPath = programDir_ + postal::kListingName;
+    if (options_.presort) {
+        if (!options_.presortDone) {
+            bool done = false;
+            if (hooks_.presort) {
+                done = hooks_.presort(t_, listingPath);
+            } else {
+                const postal::AdcTable adc = postal::LoadAdcTable(sysdata_ + "ADC.CSV");
+                done = postal::DoTheSort(t_, adc, listingPath, {}) == postal::PresortResult::Done;
+            }
+            if (!done) {
+                Restore();
+                return false;
+            }
+            options_.presortDone = true;
+        }
+        t_.setExact(false);
+        t_.setOrder(std::string_view("ZIP"));
+        say(QString::fromLatin1(kPresortOrder));
+        listing_ = postal::ReadListing(listingPath);
+    }
+
+    // 6. Paper and orientation.
+    const PaperChoice choice = ChoosePaper(setup_.paperSize, setup_.sheetWidth, setup_.sheetDepth, paper.deviceName());
+    if (choice.setPaper) {
+        if (choice.paperCode != 0)
+            paper.setPaperCode(choice.paperCode);
+        else
+            paper.setCustomPaper(choice.width, choice.height);
+    }
+    paper.setLandscape(choice.landscape);
+
+    // 7. Confirmation.
+    if (PaperNeedsConfirmation(choice, paper.pageWidth(), paper.pageHeight())) {
+        const bool yes = hooks_.ask && hooks_.ask(QString::fromStdString(PaperQuestion(choice)));
+        if (!yes) {
+            Restore();
+            return false;
+        }
+    }
+    return true;
+}
+
+void LabelPrintRun::ConfigureJob(print::PrintJob& job, bool preview)
+{
+    job.SetTitle(QStringLiteral("Addrova"));
+    job.SetScale(100, 100);
+    job.SetMargins(0.5, 0.5, 0.5, 0.5);
+    job.OnBeforePrint = [this, preview](print::PrintJob& j) { BeforePrintLabels(j, preview); };
+    job.OnPrint = [this](print::PrintJob& j) { PrintLabels(j); };
+    job.OnNewPage = nullptr;
+}
+
+void LabelPrintRun::BeforePrintLabels(print::PrintJob& job, bool preview)
+{
+    job.SetStatusFormat(preview ? QStringLiteral("Preparing Preview Page %p\r%0\r%1")
+                                : QStringLiteral("Printing Page %p\r%0\r%1"));
+    job.StatusText() << QString() << QString();
+    job.UpdateStatus();
+}
+
+void LabelPrintRun::PrintLabels(print::PrintJob& job)
+{
+    job.SetBrush(Qt::black, print::BrushStyle::Clear);
+    job.SetPen(Qt::black, print::PenStyle::Solid, -1, print::PenMode::Copy);
+    job.SetFont(QStringLiteral("Arial"), 8);
+
+    LabelRunOptions o;
+    o.geometry = setup_.geometry();
+    o.mask = options_.mask;
+    o.copies = options_.copies;
+    o.presort = options_.presort;
+    o.listing = listing_;
+
+    JobPrintSurface surface(job);
+    TableLabelRecords records(t_);
+    struct Sink : LabelSink {
+        print::PrintJob& job;
+        JobPrintSurface& surface;
+        layout::StandaloneHost& host;
+        const LabelRunHooks& hooks;
+        double pitchX, pitchY;
+        Sink(print::PrintJob& j, JobPrintSurface& s, layout::StandaloneHost& h, const LabelRunHooks& k, double px,
+             double py)
+            : job(j), surface(s), host(h), hooks(k), pitchX(px), pitchY(py)
+        {
+        }
+        void newPage() override { job.NewPage(); }
+        void record(double x, double y) override { host.printAll(surface, x, y); }
+        void separator(double x, double y, const std::string& heading) override
+        {
+            job.SetFont(QStringLiteral("Arial"), 8);
+            job.SetBrush(Qt::black, print::BrushStyle::Clear);
+            job.TextRect(print::InchRect{x, y, x + pitchX, y + pitchY}, x + 0.15, y + pitchY / 3,
+                         QString::fromLatin1(heading.c_str()));
+        }
+        bool stopped() override { return job.Aborted() || (hooks.stopped && hooks.stopped()); }
+    } sink(job, surface, *host_, hooks_, o.geometry.horizPitch, o.geometry.vertPitch);
+
+    host_->setPrinting(true);
+    placed_ = RunLabels(o, records, sink);
+    host_->setPrinting(false);
+}
+
+void LabelPrintRun::Restore()
+{
+    if (!saved_)
+        return;
+    saved_ = false;
+    host_->setPrinting(false);
+    t_.setSelection(savedQuery_);
+    t_.setOrder(savedOrder_);
+    t_.setExact(savedExact_);
+    if (savedRec_ > 0)
+        t_.go(savedRec_);
+}
+
+}  // namespace addrova::labels

@@ -1,0 +1,194 @@
+#pragma once
+
+// One label print run without windows: the record choice, the presort, paper and orientation, and
+// the label job over the address table. The "Print Labels" window and addrova-batch both drive it.
+
+#include "LabelJob.h"
+#include "LabelStock.h"
+#include "PrintSurface.h"
+#include "RecordSource.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace addrova::store {
+class Table;
+}
+namespace addrova::print {
+class PrintJob;
+class PrinterControl;
+}
+namespace addrova::layout {
+class StandaloneHost;
+}
+
+namespace addrova::labels {
+
+// The layout objects' print operations forwarded to a print job.
+class JobPrintSurface : public layout::PrintSurface {
+public:
+    explicit JobPrintSurface(print::PrintJob& job) : job_(job) {}
+    void setFont(const QString& name, int sizePt) override;
+    void setBold(bool on) override;
+    void setItalic(bool on) override;
+    void setUnderline(bool on) override;
+    void setFontColor(layout::Colour c) override;
+    void setFontRotation(int degrees) override;
+    void setPen(layout::Colour c, layout::PenStyle style, int width, layout::PenMode mode) override;
+    void setBrush(layout::Colour c, layout::BrushStyle style) override;
+    void rectangle(double x1, double y1, double x2, double y2) override;
+    void roundRect(double x1, double y1, double x2, double y2, double cornerW, double cornerH) override;
+    void ellipse(double x1, double y1, double x2, double y2) override;
+    void moveTo(double x, double y) override;
+    void lineTo(double x, double y) override;
+    QRect toDevice(double x1, double y1, double x2, double y2) const override;
+    void textOut(double x, double y, const QString& text, const QRect& clip) override;
+    void drawBitmap(double x1, double y1, double x2, double y2, const QImage& image) override;
+    void drawMetafile(const QRect& device, const QByteArray& wmf) override;
+    double textWidth(const QString& text) const override;
+    double lineHeight() const override;
+    int dpiX() const override;
+    int dpiY() const override;
+    int pageNumber() const override;
+
+private:
+    print::PrintJob& job_;
+    bool brushClear_ = false;
+    int rotation_ = 0;
+};
+
+// The address table as the label run walks it.
+class TableLabelRecords : public LabelRecords {
+public:
+    explicit TableLabelRecords(store::Table& table);
+    bool eof() override;
+    void first() override;
+    void next() override;
+    void pastEnd() override;
+    void seekZip(std::string_view key) override;
+    std::string zip() override;
+
+private:
+    store::Table& t_;
+    int zipField_;
+};
+
+// The paper operations of the run on the current printer.
+class PaperDevice {
+public:
+    virtual ~PaperDevice() = default;
+    virtual std::string deviceName() const = 0;
+    virtual void setPaperCode(int code) = 0;
+    virtual void setCustomPaper(double width, double height) = 0;
+    virtual void setLandscape(bool landscape) = 0;
+    // The page in inches as the printer reports it, after orientation.
+    virtual double pageWidth() const = 0;
+    virtual double pageHeight() const = 0;
+};
+
+class PrinterPaper : public PaperDevice {
+public:
+    explicit PrinterPaper(print::PrinterControl& p) : p_(p) {}
+    std::string deviceName() const override;
+    void setPaperCode(int code) override;
+    void setCustomPaper(double width, double height) override;
+    void setLandscape(bool landscape) override;
+    double pageWidth() const override;
+    double pageHeight() const override;
+
+private:
+    print::PrinterControl& p_;
+};
+
+// The address table's record source with its field list read once: a print run asks for the
+// fields of every data-bound object on every label.
+class CachedRecordSource : public layout::RecordSource {
+public:
+    explicit CachedRecordSource(layout::TableRecordSource& source) : s_(source), fields_(source.fields()) {}
+    bool isOpen() const override { return s_.isOpen(); }
+    std::vector<layout::RecordField> fields() const override { return fields_; }
+    QString text(int i) const override { return s_.text(i); }
+    bool memoEmpty(int i) const override { return s_.memoEmpty(i); }
+    QString memoText(int i) const override { return s_.memoText(i); }
+
+private:
+    layout::TableRecordSource& s_;
+    std::vector<layout::RecordField> fields_;
+};
+
+enum class RecordChoice { All, Filter, OnlyCurrent };
+
+struct LabelPrintOptions {
+    RecordChoice choice = RecordChoice::Filter;
+    bool startFromCurrent = false;
+    bool presort = false;
+    bool presortDone = false;  // a listing for these choices is in the program directory
+    PositionMask mask = PositionMask().set();
+    int copies = 1;
+};
+
+// What the run needs from its surroundings.
+struct LabelRunHooks {
+    std::function<void(const QString&)> info;    // notices ("Information")
+    std::function<bool(const QString&)> ask;     // the paper question; true for Yes
+    // Runs the presort over the table's current selection and writes the listing; false when it
+    // was cancelled or failed (the hook reports failures). Empty: run it without a window.
+    std::function<bool(store::Table&, const std::string& listingPath)> presort;
+    std::function<bool()> stopped;  // asked after every label; lets pending events run
+};
+
+inline constexpr const char* kLayoutFileMissing = "Label definition file has been removed from the sysdata directory";
+inline constexpr const char* kOutOfRange = "Current record is out of range. Starting with first record";
+inline constexpr const char* kPresortOrder =
+    "Labels will print/preview in the following order:\r\n  1. 5-Digit presort\r\n  2. 3-Digit presort\r\n  3. ADC "
+    "presort";
+
+class LabelPrintRun {
+public:
+    // sysdataDir and programDir end with '/'.
+    LabelPrintRun(store::Table& address, LabelSetup setup, std::string sysdataDir, std::string programDir,
+                  LabelPrintOptions options, LabelRunHooks hooks, std::string tagId = {},
+                  std::string shortDateFormat = "MM/dd/yyyy");
+    ~LabelPrintRun();
+    LabelPrintRun(const LabelPrintRun&) = delete;
+    LabelPrintRun& operator=(const LabelPrintRun&) = delete;
+
+    // Loads the layout file, applies the record choice and the start, runs the presort, sets paper
+    // and orientation and asks the paper question. False when the run ends here (already reported).
+    bool Prepare(PaperDevice& paper);
+    // Title, units, scale and margins of the job, and its two events.
+    void ConfigureJob(print::PrintJob& job, bool preview);
+    void BeforePrintLabels(print::PrintJob& job, bool preview);
+    void PrintLabels(print::PrintJob& job);
+    // Query, order, exact matching and record as they were before Prepare (also done by the destructor).
+    void Restore();
+
+    bool presortDone() const { return options_.presortDone; }
+    long labelsPlaced() const { return placed_; }
+    layout::StandaloneHost& host() { return *host_; }
+    const std::string& layoutPath() const { return layoutPath_; }
+
+private:
+    void say(const QString& text) const;
+
+    store::Table& t_;
+    LabelSetup setup_;
+    std::string sysdata_, programDir_;
+    LabelPrintOptions options_;
+    LabelRunHooks hooks_;
+    std::string layoutPath_;
+    std::unique_ptr<layout::TableRecordSource> records_;
+    std::unique_ptr<CachedRecordSource> cached_;
+    std::unique_ptr<layout::StandaloneHost> host_;
+    std::vector<std::string> listing_;
+    bool saved_ = false;
+    uint32_t savedRec_ = 0;
+    std::string savedQuery_;
+    int savedOrder_ = 0;
+    bool savedExact_ = false;
+    long placed_ = 0;
+};
+
+}  // namespace addrova::labels
