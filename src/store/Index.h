@@ -93,14 +93,26 @@ public:
     void removeTag(std::string_view name);
 
     // Our consistency stamp, kept in reserved bytes of the file header: whether the file was
-    // closed cleanly and how many records the table had then. setStamp writes through at once.
+    // closed cleanly, how many records the table had then and how many tags the file had.
+    // setStamp writes through at once and records the file's current number of tags itself.
     struct Stamp {
         bool present = false;
         bool clean = false;
         uint32_t recordCount = 0;
+        int tagCount = -1;  // -1 when the stamp does not record it
     };
     Stamp stamp() const;
     void setStamp(const Stamp& s);
+
+    // What a file whose trees may be damaged (a writer died while changing it) still says about
+    // its tags: every tag whose header can be read, how many directory entries could not be,
+    // and the stamp. Throws FormatError when the file or its tag directory cannot be read.
+    struct TagDefinitions {
+        std::vector<TagInfo> tags;
+        size_t unreadable = 0;
+        Stamp stamp;
+    };
+    static TagDefinitions readTagDefinitions(const std::string& path);
 
     // Sets the filler of shorter keys of tag i (see TagInfo::padByte); call it right after open().
     void setPadByte(size_t i, uint8_t pad);

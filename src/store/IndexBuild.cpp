@@ -368,7 +368,7 @@ IndexOrder& IndexFile::buildTag(const TagInfo& in, const std::function<void(cons
     uint8_t old[kPageSize];
     cache_.read(0, old);
     std::memcpy(h.data() + 4, old + 4, 8);    // free list and change counter
-    std::memcpy(h.data() + 16, old + 16, 12);  // our stamp
+    std::memcpy(h.data() + kStampOffset, old + kStampOffset, kStampSize);
     cache_.write(0, h.data());
     cache_.write(kPageSize, h.data() + kPageSize);
     info.name = t.info_.name;

@@ -47,6 +47,16 @@ IndexOrder& CompactIndex::buildTag(const TagInfo& info, const std::function<void
 void CompactIndex::removeTag(std::string_view name) { impl_->file.removeTag(name); }
 CompactIndex::Stamp CompactIndex::stamp() const { return impl_->file.stamp(); }
 void CompactIndex::setStamp(const Stamp& s) { impl_->file.setStamp(s); }
+
+CompactIndex::TagDefinitions CompactIndex::readTagDefinitions(const std::string& path) {
+    cdx::IndexFile file;
+    TagDefinitions defs;
+    defs.unreadable = file.openDefinitions(path);
+    for (size_t i = 0; i < file.tagCount(); ++i) defs.tags.push_back(file.tag(i).info());
+    defs.stamp = file.stamp();
+    file.close();
+    return defs;
+}
 void CompactIndex::setPadByte(size_t i, uint8_t pad) { impl_->file.setPadByte(i, pad); }
 void CompactIndex::setSortMemory(size_t bytes) { impl_->file.setSortMemory(bytes); }
 

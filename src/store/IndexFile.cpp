@@ -535,7 +535,7 @@ void IndexFile::requireWritable() const {
     if (!writable_) throw Error(path_, "Cannot change index", "the file is open read-only");
 }
 
-void IndexFile::readTagHeader(TagOrder& t, uint32_t off) {
+void IndexFile::readTagHeader(TagOrder& t, uint32_t off, bool checkRoot) {
     uint8_t h[kHeaderSize];
     file_.readExact(h, kHeaderSize, off, "tag header");
     t.headerOff = off;
@@ -553,14 +553,19 @@ void IndexFile::readTagHeader(TagOrder& t, uint32_t off) {
         !poolText(h, getLE16(h + 504), getLE16(h + 506), t.info_.forExpr))
         damaged("bad expression pool" + where);
     if (!(opts & kOptFor)) t.info_.forExpr.clear();
-    t.root = checkPointer(getLE32(h), "root pointer");
+    t.root = checkRoot ? checkPointer(getLE32(h), "root pointer") : getLE32(h);
 }
 
-void IndexFile::open(const std::string& path, bool writable) {
+void IndexFile::open(const std::string& path, bool writable) { openFile(path, writable, false); }
+
+size_t IndexFile::openDefinitions(const std::string& path) { return openFile(path, false, true); }
+
+size_t IndexFile::openFile(const std::string& path, bool writable, bool definitionsOnly) {
     close();
     file_.open(path, writable ? File::Mode::ReadWrite : File::Mode::Read);
     path_ = path;
     writable_ = writable;
+    size_t unreadable = 0;
     try {
         uint64_t size = file_.size();
         if (size < kHeaderSize + kPageSize) damaged("file is too short for a compact index");
@@ -603,29 +608,36 @@ void IndexFile::open(const std::string& path, bool writable) {
                 std::span<const uint8_t> k = directory_->key();
                 std::string name(k.begin(), k.end());
                 while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
-                if (off % kPageSize || off < kHeaderSize || uint64_t(off) + kHeaderSize > size)
-                    damaged("tag " + name + " has its header outside the file (" + hexOffset(off) + ")");
-                if (!offsets.insert(off).second) damaged("two tags share the header at " + hexOffset(off));
-                auto t = std::make_unique<TagOrder>(*this);
-                readTagHeader(*t, off);
-                t->info_.name = name;
-                tags_.push_back(std::move(t));
+                try {
+                    if (off % kPageSize || off < kHeaderSize || uint64_t(off) + kHeaderSize > size)
+                        damaged("tag " + name + " has its header outside the file (" + hexOffset(off) + ")");
+                    if (!offsets.insert(off).second) damaged("two tags share the header at " + hexOffset(off));
+                    auto t = std::make_unique<TagOrder>(*this);
+                    readTagHeader(*t, off, !definitionsOnly);
+                    t->info_.name = name;
+                    tags_.push_back(std::move(t));
+                } catch (const FormatError&) {
+                    if (!definitionsOnly) throw;
+                    ++unreadable;
+                }
             }
             directory_->unposition();
         } else {
             auto t = std::make_unique<TagOrder>(*this);
-            readTagHeader(*t, 0);
+            readTagHeader(*t, 0, !definitionsOnly);
             std::string stem = baseName(path);
             if (auto dot = stem.find_last_of('.'); dot != std::string::npos) stem.resize(dot);
             t->info_.name = upper(stem.substr(0, 10));
             tags_.push_back(std::move(t));
         }
         sortTags();
-        for (auto& t : tags_) guessPad(*t);
+        if (!definitionsOnly)
+            for (auto& t : tags_) guessPad(*t);
     } catch (...) {
         close();
         throw;
     }
+    return unreadable;
 }
 
 void IndexFile::sortTags() {
@@ -737,26 +749,28 @@ void IndexFile::setPadByte(size_t i, uint8_t pad) {
     ++t.version;
 }
 
-// Our stamp sits in bytes of the first header that FoxPro, CodeBase and Harbour leave zero.
-constexpr uint32_t kStampOffset = 480;
-
+// Our stamp sits in bytes of the first header that FoxPro, CodeBase and Harbour leave zero:
+// "ADRV", 1 clean or 2 dirty, 1 when the tag count follows, the tag count (16 bits), the record count.
 CompactIndex::Stamp IndexFile::stamp() const {
     if (!file_.isOpen()) throw Error(path_, "Cannot read index", "the index is closed");
-    uint8_t b[12] = {};
+    uint8_t b[kStampSize] = {};
     CompactIndex::Stamp s;
     if (file_.readAt(b, sizeof b, kStampOffset) != sizeof b || std::memcmp(b, "ADRV", 4) != 0) return s;
     s.present = true;
     s.clean = b[4] == 1;
+    if (b[5] == 1) s.tagCount = getLE16(b + 6);
     s.recordCount = getLE32(b + 8);
     return s;
 }
 
 void IndexFile::setStamp(const CompactIndex::Stamp& s) {
     requireWritable();
-    uint8_t b[12] = {};
+    uint8_t b[kStampSize] = {};
     if (s.present) {
         std::memcpy(b, "ADRV", 4);
         b[4] = s.clean ? 1 : 2;
+        b[5] = 1;
+        putLE16(b + 6, static_cast<uint16_t>(tags_.size()));
         putLE32(b + 8, s.recordCount);
     }
     file_.writeAt(b, sizeof b, kStampOffset);

@@ -16,6 +16,10 @@
 
 namespace addrova::store::cdx {
 
+// Where our consistency stamp sits in the first header.
+constexpr uint32_t kStampOffset = 480;
+constexpr size_t kStampSize = 12;
+
 // Raw 512-byte pages, evicted by the clock algorithm (a page used since the hand last passed
 // gets another round); dirty pages are written back on eviction and flush().
 class PageCache {
@@ -174,6 +178,9 @@ public:
     static void createSingle(const std::string& path, const TagInfo& info);
 
     void open(const std::string& path, bool writable);
+    // Opens read only for the tag definitions alone: tags whose header cannot be read are left
+    // out (their number is returned) and tree pointers are not checked; the trees are not to be used.
+    size_t openDefinitions(const std::string& path);
     void close();
     void flush();
     bool isOpen() const { return file_.isOpen(); }
@@ -212,7 +219,8 @@ public:
 
 private:
     void requireWritable() const;
-    void readTagHeader(TagOrder& t, uint32_t off);
+    size_t openFile(const std::string& path, bool writable, bool definitionsOnly);
+    void readTagHeader(TagOrder& t, uint32_t off, bool checkRoot = true);
     void guessPad(TagOrder& t);
     bool isLeafPage(uint32_t off);
     Leaf& leafForWrite(TagOrder& t, uint32_t off);

@@ -233,6 +233,7 @@ void Table::openStructural(bool writable) {
     indexProblem_.clear();
     tagExprs_.clear();
     staleTags_.clear();
+    staleTagsComplete_ = true;
     std::string cdx = findSibling(dbf_.path(), ".cdx");
     if (cdx.empty()) {
         // dBASE uses the same flag for its MDX files, which this engine does not read.
@@ -242,13 +243,30 @@ void Table::openStructural(bool writable) {
         }
         return;
     }
+    // Keeps the tag definitions for reindex(): from the open file, or else from whatever a damaged
+    // file still tells. The stamp says how many tags there were at least.
     auto markStale = [&](const std::string& why) {
         indexState_ = IndexState::Stale;
         indexProblem_ = "the index file " + baseName(cdx) + " " + why;
+        staleTags_.clear();
+        staleTagsComplete_ = true;
+        int stamped = -1;
         if (cdx_.isOpen()) {
             for (size_t i = 0; i < cdx_.tagCount(); ++i) staleTags_.push_back(cdx_.tag(i).info());
+            stamped = cdx_.stamp().tagCount;
             cdx_.close();
+        } else {
+            try {
+                CompactIndex::TagDefinitions defs = CompactIndex::readTagDefinitions(cdx);
+                staleTags_ = std::move(defs.tags);
+                staleTagsComplete_ = defs.unreadable == 0;
+                stamped = defs.stamp.tagCount;
+            } catch (const Error&) {
+                staleTagsComplete_ = false;
+            }
         }
+        if (stamped >= 0 && staleTags_.size() < size_t(stamped)) staleTagsComplete_ = false;
+        if (!staleTagsComplete_) indexProblem_ += "; the definitions of its tags cannot all be read";
         tagExprs_.clear();
     };
     try {
@@ -267,6 +285,11 @@ void Table::openStructural(bool writable) {
     CompactIndex::Stamp s = cdx_.stamp();
     if (s.present && !s.clean) {
         markStale("was not closed properly and may be out of date");
+        return;
+    }
+    if (s.present && s.tagCount >= 0 && size_t(s.tagCount) != cdx_.tagCount()) {
+        markStale("is damaged (it names " + std::to_string(cdx_.tagCount()) + " tags, it had " +
+                  std::to_string(s.tagCount) + ")");
         return;
     }
     if (s.present && s.recordCount == dbf_.recordCount()) return;
@@ -417,12 +440,12 @@ void Table::createTag(const std::string& name, const std::string& keyExpr, const
         throw Error(dbf_.path(), "Cannot create tag " + tagName,
                     "the key is " + std::to_string(len) + " bytes long (1 to " + std::to_string(kMaxKeyLength) + " allowed)");
 
-    if (!cdx_.isOpen()) {
+    if (!cdx_.isOpen() && indexState_ == IndexState::Stale) {
+        // The tags a stale index still names are rebuilt with the new one.
+        rebuildIndex(staleTags_, progress);
+    } else if (!cdx_.isOpen()) {
         std::string path = indexPath();
-        if (indexState_ == IndexState::Stale || !File::exists(path)) {
-            staleTags_.clear();
-            CompactIndex::createCompound(path);
-        }
+        if (!File::exists(path)) CompactIndex::createCompound(path);
         cdx_.open(path, true);
         compileTagExprs();
         indexState_ = IndexState::Ok;
@@ -449,9 +472,17 @@ void Table::reindex(const ProgressFn& progress) {
     if (cdx_.isOpen()) {
         for (size_t i = 0; i < cdx_.tagCount(); ++i) tags.push_back(cdx_.tag(i).info());
     } else {
+        if (indexState_ == IndexState::Stale && !staleTagsComplete_)
+            throw Error(dbf_.path(), "Cannot rebuild the index",
+                        indexProblem_ + "; delete the index and create its tags again");
         tags = staleTags_;
     }
     if (tags.empty() && indexState_ != IndexState::Stale) return;
+    rebuildIndex(std::move(tags), progress);
+}
+
+// Writes a new structural index with these tags beside the old one and renames it into place.
+void Table::rebuildIndex(std::vector<TagInfo> tags, const ProgressFn& progress) {
     std::string path = indexPath();
     std::string orderTag = order_ >= 1 && order_ <= static_cast<int>(tagExprs_.size()) ? tagExprs_[order_ - 1]->info.name : "";
     // Keys come from our own compilation of each expression.
@@ -483,6 +514,7 @@ void Table::reindex(const ProgressFn& progress) {
     indexState_ = IndexState::Ok;
     indexProblem_.clear();
     staleTags_.clear();
+    staleTagsComplete_ = true;
     indexDirty_ = false;
     dbf_.setStructuralFlag(true);
     order_ = orderTag.empty() ? 0 : tagArea(orderTag);
@@ -507,6 +539,7 @@ void Table::deleteIndex() {
     closeIndexes();
     File::remove(path);
     staleTags_.clear();
+    staleTagsComplete_ = true;
     indexState_ = IndexState::None;
     indexProblem_.clear();
     dbf_.setStructuralFlag(false);
@@ -1362,9 +1395,11 @@ void Table::pack(const ProgressFn& progress) {
         throw;
     }
     // From here on the pack is committed: a crash is completed by the next open.
+    const bool wasOpen = cdx_.isOpen();
     std::vector<TagInfo> keep;
-    if (!cdx_.isOpen()) keep = staleTags_;
-    bool hadIndex = cdx_.isOpen() || indexState_ == IndexState::Stale;
+    if (!wasOpen) keep = staleTags_;
+    const bool keepComplete = wasOpen || staleTagsComplete_;
+    bool hadIndex = wasOpen || indexState_ == IndexState::Stale;
     int orderKeep = order_ <= static_cast<int>(tagExprs_.size()) ? order_ : 0;
     cdx_.close();
     tagExprs_.clear();
@@ -1378,14 +1413,16 @@ void Table::pack(const ProgressFn& progress) {
     orig_ = rec_;
     if (hadIndex) {
         std::string cdx = indexPath();
-        if (keep.empty() && File::exists(cdx)) {
+        if (wasOpen && File::exists(cdx)) {
             cdx_.open(cdx, true);
             compileTagExprs();
         } else {
             staleTags_ = keep;
+            staleTagsComplete_ = keepComplete;
             indexState_ = IndexState::Stale;
         }
-        reindex(progress);
+        // A damaged index that no longer tells its tags stays reported.
+        if (keepComplete) reindex(progress);
         order_ = orderKeep;
     }
     goTop();
@@ -1398,7 +1435,7 @@ void Table::zap() {
     markIndexDirty();
     dbf_.zap();
     if (memo_.isOpen() && memo_.kind() == MemoFile::Kind::Fpt) memo_.zap();
-    if (cdx_.isOpen() || indexState_ == IndexState::Stale) reindex();
+    if (cdx_.isOpen() || (indexState_ == IndexState::Stale && staleTagsComplete_)) reindex();
     setEof();
     bof_ = true;
 }

@@ -129,6 +129,7 @@ public:
     void createTag(const std::string& name, const std::string& keyExpr, const TagOptions& opts = {},
                    const ProgressFn& progress = {});
     // Rebuilds every tag of the structural index (also a stale one, from the tags it names).
+    // Throws, leaving the index stale, when a damaged index no longer tells all its tags.
     void reindex(const ProgressFn& progress = {});
     // Closes every index; the order becomes natural.
     void closeIndexes();
@@ -213,6 +214,7 @@ private:
     void checkCandidates();
     void markIndexDirty();
     void buildTag(const TagInfo& info, const ProgressFn& progress);
+    void rebuildIndex(std::vector<TagInfo> tags, const ProgressFn& progress);
     std::vector<uint8_t> encodeSeekKey(std::string_view key, bool pad);
     bool seekEncoded(const std::vector<uint8_t>& key);
     static void recoverPack(const std::string& path, bool writable);
@@ -222,6 +224,7 @@ private:
     CompactIndex cdx_;
     std::vector<std::unique_ptr<TagExprs>> tagExprs_;  // parallel to cdx_ tags
     std::vector<TagInfo> staleTags_;                   // tags of an unusable structural index
+    bool staleTagsComplete_ = true;                    // staleTags_ holds every tag it had
     std::unique_ptr<CompactIndex> scratch_;
     std::unique_ptr<TagExprs> scratchExprs_;
     std::unique_ptr<NtxIndex> ntx_;

@@ -149,13 +149,15 @@ TEST(Crash, KilledWriterLosesNothingPosted) {
                 if (r <= t.recCount()) want.emplace_back(v.name, r);
             std::sort(want.begin(), want.end());
             std::vector<std::pair<std::string, uint32_t>> got;
-            t.setOrder("LNAME");
+            ASSERT_NO_THROW(t.setOrder("LNAME")) << "round " << round << ": the index has " << t.orderCount() << " tags";
             for (bool ok = t.goTop(); ok; ok = t.skip()) got.emplace_back(t.getString("LNAME"), t.recNo());
             ASSERT_EQ(got, want) << "round " << round;
         } else {
             ASSERT_EQ(t.indexState(), IndexState::Stale) << "round " << round;
             ++staleStates;
-            t.reindex();
+            std::string why = t.indexProblem();
+            ASSERT_NO_THROW(t.reindex()) << "round " << round << ": " << why;
+            ASSERT_GT(t.tagArea("LNAME"), 0) << "round " << round << ": reindex lost the tag (" << why << ")";
         }
     }
     EXPECT_GT(model.size(), 50u);

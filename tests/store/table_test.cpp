@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 
@@ -498,6 +500,117 @@ TEST(TableIndexState, StaleIndexesAreReportedNotUsed) {
     t.open(path);
     EXPECT_EQ(t.indexState(), IndexState::Missing);
 }
+
+// Damage a writer killed in the middle of writing the index can leave, or worse. An index that has
+// lost tags is never reported consistent; reindex brings back every tag it still tells, and refuses
+// (the index staying reported) when it no longer tells them all.
+struct IndexDamage {
+    const char* what;
+    void (*damage)(const std::string& cdxPath);
+    bool tagsReadable;
+};
+
+void PrintTo(const IndexDamage& d, std::ostream* os) { *os << d.what; }
+
+// Offset of the tag header whose key expression is expr (our files keep it first in the pool).
+size_t tagHeaderOf(const std::string& cdx, const std::string& expr) {
+    size_t at = cdx.find(expr + std::string(1, '\0'));
+    EXPECT_NE(at, std::string::npos);
+    return at - 512;
+}
+
+void patchFile(const std::string& path, const std::function<void(std::string&)>& change) {
+    std::string bytes = readFile(path);
+    change(bytes);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void markDirty(std::string& cdx) { cdx[484] = 2; }
+
+const IndexDamage kIndexDamage[] = {
+    {"a tag root past the end of the file",
+     [](const std::string& path) {
+         patchFile(path, [](std::string& b) {
+             size_t h = tagHeaderOf(b, "ZIP");
+             uint32_t past = static_cast<uint32_t>(b.size() + 4096);
+             for (int i = 0; i < 4; ++i) b[h + size_t(i)] = static_cast<char>(past >> (8 * i));
+             markDirty(b);
+         });
+     },
+     true},
+    {"a tag root past the end, stamp left clean",
+     [](const std::string& path) {
+         patchFile(path, [](std::string& b) {
+             size_t h = tagHeaderOf(b, "UPPER(LNAME)");
+             for (int i = 0; i < 4; ++i) b[h + size_t(i)] = static_cast<char>(0xFF);
+         });
+     },
+     true},
+    {"an unreadable tag header",
+     [](const std::string& path) {
+         patchFile(path, [](std::string& b) {
+             size_t h = tagHeaderOf(b, "ZIP");
+             b[h + 12] = b[h + 13] = 0;  // key length
+             markDirty(b);
+         });
+     },
+     false},
+    {"a tag gone from the directory",
+     [](const std::string& path) {
+         CompactIndex cdx;
+         cdx.open(path, true);
+         cdx.removeTag("ZIP");
+         cdx.close();
+     },
+     false},
+    {"a truncated file", [](const std::string& path) { patchFile(path, [](std::string& b) { b.resize(700); }); },
+     false},
+};
+
+class TableIndexDamage : public ::testing::TestWithParam<IndexDamage> {};
+
+TEST_P(TableIndexDamage, LostTagsAreNeverReportedOk) {
+    TempDir dir;
+    std::string path = makePeople(dir);
+    {
+        Table t;
+        t.open(path);
+        t.createTag("LNAME", "UPPER(LNAME)");
+        t.createTag("ZIP", "ZIP");
+    }
+    GetParam().damage(dir.file("PEOPLE.CDX"));
+    Table t;
+    t.open(path);
+    ASSERT_EQ(t.indexState(), IndexState::Stale) << t.indexProblem();
+    if (GetParam().tagsReadable) {
+        t.reindex();
+        EXPECT_EQ(t.indexState(), IndexState::Ok);
+        EXPECT_EQ(t.tagArea("LNAME"), 1);
+        EXPECT_EQ(t.tagArea("ZIP"), 2);
+        t.setOrder("ZIP");
+        EXPECT_EQ(walk(t), (Recs{4, 2, 1, 6, 3, 5}));
+    } else {
+        EXPECT_NE(t.indexProblem().find("definitions of its tags"), std::string::npos) << t.indexProblem();
+        EXPECT_THROW(t.reindex(), Error);
+        EXPECT_EQ(t.indexState(), IndexState::Stale);
+        // Creating the lost tag again keeps the ones that could be read.
+        t.createTag("ZIP", "ZIP");
+        EXPECT_EQ(t.indexState(), IndexState::Ok);
+        EXPECT_EQ(walk(t), (Recs{4, 2, 1, 6, 3, 5}));
+    }
+    t.close();
+    t.open(path);
+    EXPECT_EQ(t.indexState(), IndexState::Ok) << t.indexProblem();
+    EXPECT_GT(t.tagArea("ZIP"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damage, TableIndexDamage, ::testing::ValuesIn(kIndexDamage),
+                         [](const ::testing::TestParamInfo<IndexDamage>& info) {
+                             std::string name;
+                             for (const char* c = info.param.what; *c; ++c)
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                             return name;
+                         });
 
 struct CorpusIndex {
     const char* file;
