@@ -371,21 +371,9 @@ void TGDMultiLineLabel::clearData() {
 
 void TGDMultiLineLabel::chooseField() {
     LayoutHost* h = host();
-    RecordSource* rs = h ? h->records() : nullptr;
-    QStringList labels;
-    std::vector<RecordField> fields;
-    if (rs && rs->isOpen()) fields = rs->fields();
-    for (const auto& f : fields)
-        if (f.isMemo) labels << f.label;
-    TFieldSelectionBox dlg(labels, dataFieldDescript_);
-    if (dlg.exec() == QDialog::Accepted && !dlg.chosen().isEmpty()) {
-        for (const auto& f : fields)
-            if (f.label == dlg.chosen()) {
-                dataFieldName_ = f.name;
-                dataFieldDescript_ = f.label;
-            }
+    if (ChooseDataField(h ? h->records() : nullptr, [](const RecordField& f) { return f.isMemo; }, dataFieldName_,
+                        dataFieldDescript_))
         notifyChanged();
-    }
     if (h) h->refreshAll();
 }
 

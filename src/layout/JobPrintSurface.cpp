@@ -53,7 +53,18 @@ void JobPrintSurface::setPen(Colour c, PenStyle style, int width, PenMode mode) 
     job_.SetPen(toQColor(c), jobPenStyle(style), width, jobPenMode(mode));
 }
 
-void JobPrintSurface::setBrush(Colour c, BrushStyle style) { job_.SetBrush(toQColor(c), jobBrushStyle(style)); }
+void JobPrintSurface::setBrush(Colour c, BrushStyle style) {
+    brushClear_ = style == BrushStyle::bsClear;
+    job_.SetBrush(toQColor(c), jobBrushStyle(style));
+}
+
+void JobPrintSurface::textOut(double x, double y, const QString& text, const QRect& clip) {
+    // An opaque brush fills the text's own box (not the whole clip), as on screen.
+    QRect r = clip;
+    if (!brushClear_ && rotation_ == 0)
+        r = clip.intersected(job_.InchToDevice(x, y, x + job_.TextWidth(text), y + job_.FontHeight()));
+    job_.TextRect(r, x, y, text);
+}
 
 void JobPrintSurface::drawMetafile(const QRect& device, const QByteArray& wmf) {
     QByteArray copy = wmf;

@@ -16,7 +16,10 @@ public:
     void setItalic(bool on) override { job_.SetItalic(on); }
     void setUnderline(bool on) override { job_.SetUnderline(on); }
     void setFontColor(Colour c) override { job_.SetFontColor(toQColor(c)); }
-    void setFontRotation(int degrees) override { job_.SetFontRotation(degrees); }
+    void setFontRotation(int degrees) override {
+        rotation_ = degrees;
+        job_.SetFontRotation(degrees);
+    }
     void setPen(Colour c, PenStyle style, int width, PenMode mode) override;
     void setBrush(Colour c, BrushStyle style) override;
     void rectangle(double x1, double y1, double x2, double y2) override { job_.Rectangle(x1, y1, x2, y2); }
@@ -29,9 +32,7 @@ public:
     QRect toDevice(double x1, double y1, double x2, double y2) const override {
         return job_.InchToDevice(x1, y1, x2, y2);
     }
-    void textOut(double x, double y, const QString& text, const QRect& clip) override {
-        job_.TextRect(clip, x, y, text);
-    }
+    void textOut(double x, double y, const QString& text, const QRect& clip) override;
     void drawBitmap(double x1, double y1, double x2, double y2, const QImage& image) override {
         job_.StretchBitmap(print::InchRect{x1, y1, x2, y2}, image);
     }
@@ -44,6 +45,8 @@ public:
 
 private:
     print::PrintJob& job_;
+    bool brushClear_ = false;
+    int rotation_ = 0;
 };
 
 }  // namespace addrova::layout

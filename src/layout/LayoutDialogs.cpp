@@ -98,6 +98,23 @@ QString TFieldSelectionBox::chosen() const {
     return item ? item->text() : QString();
 }
 
+bool ChooseDataField(RecordSource* rs, const std::function<bool(const RecordField&)>& offered, QString& name,
+                     QString& descript) {
+    std::vector<RecordField> fields;
+    if (rs && rs->isOpen()) fields = rs->fields();
+    QStringList labels;
+    for (const auto& f : fields)
+        if (offered(f)) labels << f.label;
+    TFieldSelectionBox dlg(labels, descript);
+    if (dlg.exec() != QDialog::Accepted || dlg.chosen().isEmpty()) return false;
+    for (const auto& f : fields)
+        if (f.label == dlg.chosen()) {
+            name = f.name;
+            descript = f.label;
+        }
+    return true;
+}
+
 TGetLabelText::TGetLabelText(const QString& text, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Text"));
     auto* v = new QVBoxLayout(this);

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -37,6 +38,11 @@ public:
 private:
     QListWidget* list_;
 };
+
+// Offers the fields of the record source that `offered` accepts in "Select Field"; on a choice sets
+// name and display label and returns true.
+bool ChooseDataField(RecordSource* records, const std::function<bool(const RecordField&)>& offered, QString& name,
+                     QString& descript);
 
 // "Text": one edit "Enter Text".
 class TGetLabelText : public QDialog {

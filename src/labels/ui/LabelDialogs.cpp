@@ -291,6 +291,12 @@ TLabelEdit::TLabelEdit(QWidget* parent) : QDialog(parent)
     connect(edits_[LabelHeight], &QLineEdit::editingFinished, this, [this] { LabelHeightExit(); });
 }
 
+TLabelEdit::~TLabelEdit()
+{
+    for (QLineEdit* e : edits_)
+        e->disconnect(this);
+}
+
 void TLabelEdit::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);

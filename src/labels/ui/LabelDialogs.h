@@ -96,6 +96,8 @@ class TLabelEdit : public QDialog {
 public:
     enum Field { LabelHeight, LabelWidth, TopMargin, LeftMargin, HorizPitch, VertPitch, PaperWidth, PaperHeight };
     explicit TLabelEdit(QWidget* parent = nullptr);
+    // The edits lose their focus while the dialog is taken down; their signals must not reach it then.
+    ~TLabelEdit() override;
 
     void setValues(const LabelEditValues& v) { in_ = v; }
     // The values after Ok.

@@ -1,5 +1,7 @@
 #include "LabelPrintRun.h"
 
+#include "JobPrintSurface.h"
+
 #include "GFiler.h"
 #include "GGraphc.h"
 #include "GShapes.h"
@@ -16,96 +18,12 @@ namespace addrova::labels {
 
 namespace {
 
-print::PenStyle penStyle(layout::PenStyle s)
-{
-    return static_cast<print::PenStyle>(static_cast<int>(s));  // same order
-}
-
-print::BrushStyle brushStyle(layout::BrushStyle s)
-{
-    return static_cast<print::BrushStyle>(static_cast<int>(s));  // same order
-}
-
-print::PenMode penMode(layout::PenMode m)
-{
-    using L = layout::PenMode;
-    using P = print::PenMode;
-    switch (m) {
-    case L::pmBlack: return P::Black;
-    case L::pmWhite: return P::White;
-    case L::pmNot: return P::Not;
-    case L::pmNotCopy: return P::NotCopy;
-    case L::pmMergePenNot: return P::MergePenNot;
-    case L::pmMaskPenNot: return P::MaskPenNot;
-    case L::pmMerge: return P::Merge;
-    case L::pmMask: return P::Mask;
-    case L::pmXor: return P::Xor;
-    case L::pmNotXor: return P::NotXor;
-    default: return P::Copy;
-    }
-}
-
 bool fileExists(const std::string& path)
 {
     return QFile::exists(QString::fromStdString(path));
 }
 
 }  // namespace
-
-// ---- JobPrintSurface ----
-
-void JobPrintSurface::setFont(const QString& name, int sizePt) { job_.SetFont(name, sizePt); }
-void JobPrintSurface::setBold(bool on) { job_.SetBold(on); }
-void JobPrintSurface::setItalic(bool on) { job_.SetItalic(on); }
-void JobPrintSurface::setUnderline(bool on) { job_.SetUnderline(on); }
-void JobPrintSurface::setFontColor(layout::Colour c) { job_.SetFontColor(layout::toQColor(c)); }
-void JobPrintSurface::setFontRotation(int degrees)
-{
-    rotation_ = degrees;
-    job_.SetFontRotation(degrees);
-}
-void JobPrintSurface::setPen(layout::Colour c, layout::PenStyle style, int width, layout::PenMode mode)
-{
-    job_.SetPen(layout::toQColor(c), penStyle(style), width, penMode(mode));
-}
-void JobPrintSurface::setBrush(layout::Colour c, layout::BrushStyle style)
-{
-    brushClear_ = style == layout::BrushStyle::bsClear;
-    job_.SetBrush(layout::toQColor(c), brushStyle(style));
-}
-void JobPrintSurface::rectangle(double x1, double y1, double x2, double y2) { job_.Rectangle(x1, y1, x2, y2); }
-void JobPrintSurface::roundRect(double x1, double y1, double x2, double y2, double cw, double ch)
-{
-    job_.RoundRect(x1, y1, x2, y2, cw, ch);
-}
-void JobPrintSurface::ellipse(double x1, double y1, double x2, double y2) { job_.Ellipse(x1, y1, x2, y2); }
-void JobPrintSurface::moveTo(double x, double y) { job_.MoveTo(x, y); }
-void JobPrintSurface::lineTo(double x, double y) { job_.LineTo(x, y); }
-QRect JobPrintSurface::toDevice(double x1, double y1, double x2, double y2) const
-{
-    return job_.InchToDevice(x1, y1, x2, y2);
-}
-void JobPrintSurface::textOut(double x, double y, const QString& text, const QRect& clip)
-{
-    // An opaque brush fills the text's own box (not the whole clip), as on screen.
-    QRect r = clip;
-    if (!brushClear_ && rotation_ == 0)
-        r = clip.intersected(job_.InchToDevice(x, y, x + job_.TextWidth(text), y + job_.FontHeight()));
-    job_.TextRect(r, x, y, text);
-}
-void JobPrintSurface::drawBitmap(double x1, double y1, double x2, double y2, const QImage& image)
-{
-    job_.StretchBitmap(print::InchRect{x1, y1, x2, y2}, image);
-}
-void JobPrintSurface::drawMetafile(const QRect& device, const QByteArray& wmf)
-{
-    job_.StretchMetafile(device, [wmf](QPainter& p, const QRectF& r) { layout::drawWmf(p, wmf, r); });
-}
-double JobPrintSurface::textWidth(const QString& text) const { return job_.TextWidth(text); }
-double JobPrintSurface::lineHeight() const { return job_.LineHeight(); }
-int JobPrintSurface::dpiX() const { return job_.XDpi(); }
-int JobPrintSurface::dpiY() const { return job_.YDpi(); }
-int JobPrintSurface::pageNumber() const { return job_.PageNumber(); }
 
 // ---- TableLabelRecords ----
 
@@ -282,15 +200,15 @@ void LabelPrintRun::PrintLabels(print::PrintJob& job)
     o.presort = options_.presort;
     o.listing = listing_;
 
-    JobPrintSurface surface(job);
+    layout::JobPrintSurface surface(job);
     TableLabelRecords records(t_);
     struct Sink : LabelSink {
         print::PrintJob& job;
-        JobPrintSurface& surface;
+        layout::JobPrintSurface& surface;
         layout::StandaloneHost& host;
         const LabelRunHooks& hooks;
         double pitchX, pitchY;
-        Sink(print::PrintJob& j, JobPrintSurface& s, layout::StandaloneHost& h, const LabelRunHooks& k, double px,
+        Sink(print::PrintJob& j, layout::JobPrintSurface& s, layout::StandaloneHost& h, const LabelRunHooks& k, double px,
              double py)
             : job(j), surface(s), host(h), hooks(k), pitchX(px), pitchY(py)
         {

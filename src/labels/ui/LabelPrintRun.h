@@ -26,38 +26,6 @@ class StandaloneHost;
 
 namespace addrova::labels {
 
-// The layout objects' print operations forwarded to a print job.
-class JobPrintSurface : public layout::PrintSurface {
-public:
-    explicit JobPrintSurface(print::PrintJob& job) : job_(job) {}
-    void setFont(const QString& name, int sizePt) override;
-    void setBold(bool on) override;
-    void setItalic(bool on) override;
-    void setUnderline(bool on) override;
-    void setFontColor(layout::Colour c) override;
-    void setFontRotation(int degrees) override;
-    void setPen(layout::Colour c, layout::PenStyle style, int width, layout::PenMode mode) override;
-    void setBrush(layout::Colour c, layout::BrushStyle style) override;
-    void rectangle(double x1, double y1, double x2, double y2) override;
-    void roundRect(double x1, double y1, double x2, double y2, double cornerW, double cornerH) override;
-    void ellipse(double x1, double y1, double x2, double y2) override;
-    void moveTo(double x, double y) override;
-    void lineTo(double x, double y) override;
-    QRect toDevice(double x1, double y1, double x2, double y2) const override;
-    void textOut(double x, double y, const QString& text, const QRect& clip) override;
-    void drawBitmap(double x1, double y1, double x2, double y2, const QImage& image) override;
-    void drawMetafile(const QRect& device, const QByteArray& wmf) override;
-    double textWidth(const QString& text) const override;
-    double lineHeight() const override;
-    int dpiX() const override;
-    int dpiY() const override;
-    int pageNumber() const override;
-
-private:
-    print::PrintJob& job_;
-    bool brushClear_ = false;
-    int rotation_ = 0;
-};
 
 // The address table as the label run walks it.
 class TableLabelRecords : public LabelRecords {

@@ -1,15 +1,19 @@
 // The label windows offscreen: the catalogue selector's queries and preselection, the geometry
-// editor's rules and units, the layout list's Delete, Clone and empty state, and Preview through
-// the "Print Labels" window.
+// editor's rules and units, the layout list's Delete, Clone and empty state, New through the label
+// designer, and Preview through the "Print Labels" window.
 
 #include "LabelFixture.h"
 
+#include "DesignLogic.h"
+#include "GMultiLine.h"
 #include "GPanels.h"
+#include "LabelDesignScreen.h"
 #include "LabelDesigner.h"
 #include "LabelDialogs.h"
 #include "PageStream.h"
 #include "PrintDialogs.h"
 #include "PrinterControl.h"
+#include "PreviewControl.h"
 #include "PrintJob.h"
 #include "SystemTables.h"
 #include "TLabelSetupScreen.h"
@@ -19,15 +23,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace labelui_test {
 namespace {
@@ -318,72 +326,246 @@ TEST_F(LabelWindowTest, NewWithoutADesignerSaysSo)
     EXPECT_EQ(w->LabelSetupGrid()->rowCount(), 1);
 }
 
-// The designer's side of New and Modify as "Print Labels" drives it, played by a designer that does
-// what a user does who saves a new layout unchanged: the address block it adds, then Save.
-class SavingDesigner : public LabelDesigner {
+// ---- New through the label designer ----
+
+// Runs `step` on the active modal window every few milliseconds while the driver lives. A window
+// that stays up for a long while is rejected and named in `stuck`, so that a missed step fails the
+// test instead of hanging it.
+class ModalDriver {
 public:
-    explicit SavingDesigner(int* runs) : runs_(runs) {}
-    layout::TGLabelPanel& Panel() override { return panel_; }
-    void SetLayout(const LabelSetup& s, bool isNew) override
+    explicit ModalDriver(std::function<void(QWidget&)> step) : step_(std::move(step))
     {
-        setup_ = s;
-        isNew_ = isNew;
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (w != last_) {
+                last_ = w;
+                ticks_ = 0;
+            }
+            if (!w || busy_)
+                return;
+            busy_ = true;
+            step_(*w);
+            busy_ = false;
+            if (++ticks_ == 3000 && QApplication::activeModalWidget() == w) {
+                stuck << QString::fromLatin1(w->metaObject()->className());
+                if (auto* d = qobject_cast<QDialog*>(w))
+                    d->reject();
+            }
+        });
+        timer_.start();
     }
-    LabelSetup Layout() const override { return setup_; }
-    bool Execute() override
-    {
-        ++*runs_;
-        if (isNew_) {
-            const int w = static_cast<int>(setup_.lblWidth * 96 + 0.5), h = static_cast<int>(setup_.lblHeight * 96 + 0.5);
-            panel_.resize(w, h);
-            panel_.setPanelState(layout::TGLabelPanel::psAddressLabel);
-            panel_.PlaceObject(QRect(QPoint(5, 5), QPoint(w - 10, h - 10)));
-            panel_.setPanelState(layout::TGLabelPanel::psPointing);
-        }
-        return true;
-    }
+    QStringList stuck;
 
 private:
-    int* runs_;
-    layout::TGLabelPanel panel_;
-    LabelSetup setup_;
-    bool isNew_ = false;
+    std::function<void(QWidget&)> step_;
+    QTimer timer_;
+    QPointer<QWidget> last_;
+    int ticks_ = 0;
+    bool busy_ = false;
 };
 
-TEST_F(LabelWindowTest, NewLayoutSavedFromTheDesignerPrints)
+// Key presses for each character, those beyond ASCII too.
+void typeInto(QWidget* w, const QString& text)
 {
-    const LabelDesignerFactory before = RegisteredLabelDesigner();
-    int runs = 0;
-    RegisterLabelDesigner([&runs](const LabelDesignerContext&) { return std::make_unique<SavingDesigner>(&runs); });
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(w, static_cast<char>(ch.unicode()));
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+// The program's own designer behind New and Modify while it lives.
+class TheRealDesigner {
+public:
+    TheRealDesigner() : before_(RegisteredLabelDesigner()) { RegisterTheLabelDesigner(); }
+    ~TheRealDesigner() { RegisterLabelDesigner(before_); }
+
+private:
+    LabelDesignerFactory before_;
+};
+
+struct NewCase {
+    const char* name;
+    const char* typed;     // UTF-8 typed over the description, or nullptr
+    bool save;             // Save, else Cancel
+    const char* descript;  // DESCRIPT as stored (Windows-1252)
+};
+
+void PrintTo(const NewCase& c, std::ostream* os) { *os << c.name; }
+
+class NewThroughTheDesigner : public LabelWindowTest, public ::testing::WithParamInterface<NewCase> {};
+
+// "Print Labels" with the real designer: New brings it up modally with the address block and the
+// notice; Save stores the Avery 5160 record and a fresh layout file, Cancel leaves nothing; the
+// saved layout previews and prints the records on its first positions.
+TEST_P(NewThroughTheDesigner, NewLayout)
+{
+    const NewCase& c = GetParam();
+    TheRealDesigner designer;
     addNumbered(4);
     openLayouts();
     auto w = screen();
-    w->NewClick();
-    RegisterLabelDesigner(before);
-    ASSERT_EQ(runs, 1);
-    ASSERT_EQ(w->LabelSetupGrid()->rowCount(), 2);
-    // The new record is current: the Avery 5160 values under a fresh file name.
-    const LabelSetup s = ReadLabelSetup(layouts_);
-    EXPECT_EQ(s.descript, "<New Label>");
-    EXPECT_EQ(s.binary, "BIN00002.L");
-    EXPECT_EQ(s.tplDescrip, "Avery 5160  Address");
-    EXPECT_FLOAT_EQ(s.horizPitch, 2.765f);
-    EXPECT_EQ(s.nbrAcross, 3);
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(sysdata_ + "BIN00002.L")));
+    const QString current = QString::fromStdString(t_.getString("LNAME"));
 
-    // And it prints: four records on one page.
+    struct Seen {
+        bool designer = false, saveShown = false;
+        std::vector<QString> messages;
+        QString description, stock, blockText;
+        int objects = 0;
+        std::vector<QRect> blocks;
+    } seen;
+    {
+        ModalDriver drive([&](QWidget& m) {
+            auto* d = qobject_cast<TLabelDesignScreen*>(&m);
+            // Placing the block lets events run: the notice ends the activation.
+            if (!d || d->updating() || messages_.empty() || seen.designer)
+                return;
+            seen.designer = true;
+            seen.messages = messages_;
+            seen.description = d->descriptionEdit()->text();
+            seen.stock = d->stockLabel()->text();
+            seen.objects = static_cast<int>(d->Panel().objects().size());
+            for (layout::TGGraphicControl* o : d->Panel().objects())
+                if (auto* b = qobject_cast<layout::TGDMultiLineAddressLabel*>(o)) {
+                    seen.blocks.push_back(b->bounds());
+                    seen.blockText = b->items().join(QLatin1Char('\n'));
+                }
+            if (c.typed) {
+                d->descriptionEdit()->selectAll();
+                typeInto(d->descriptionEdit(), QString::fromUtf8(c.typed));
+            }
+            seen.saveShown = !d->saveButton()->isHidden();
+            QTest::mouseClick(c.save && seen.saveShown ? d->saveButton() : d->cancelButton(), Qt::LeftButton);
+        });
+        QTest::mouseClick(w->button(QStringLiteral("New")), Qt::LeftButton);
+        EXPECT_TRUE(drive.stuck.isEmpty()) << drive.stuck.join(QLatin1Char(' ')).toStdString();
+    }
+    ASSERT_TRUE(seen.designer);
+    EXPECT_EQ(seen.messages, std::vector<QString>{QString::fromLatin1(kNewLabelMessage)});
+    EXPECT_EQ(messages_, std::vector<QString>{QString::fromLatin1(kNewLabelMessage)});
+    EXPECT_EQ(seen.description, QStringLiteral("<New Label>"));
+    EXPECT_EQ(seen.stock, QStringLiteral("Avery 5160  Address"));
+    EXPECT_EQ(seen.objects, 1);
+    ASSERT_EQ(seen.blocks.size(), 1u);
+    EXPECT_EQ(seen.blocks[0].topLeft(), QPoint(5, 5));
+    EXPECT_TRUE(seen.blockText.contains(current)) << seen.blockText.toStdString();
+    // The added block is a change of its own: Save stands ready before anything is done.
+    EXPECT_TRUE(seen.saveShown);
+
+    const QString fresh = QString::fromStdString(sysdata_ + "BIN00002.L");
+    if (!c.save) {
+        EXPECT_EQ(w->LabelSetupGrid()->rowCount(), 1);
+        EXPECT_EQ(w->setup().binary, "BIN00001.L");
+        EXPECT_FALSE(QFile::exists(fresh));
+        EXPECT_TRUE(w->button(QStringLiteral("Modify"))->isEnabled());
+        return;
+    }
+
+    // The new record is current, in the list under its description, with the Avery 5160 values.
+    ASSERT_EQ(w->LabelSetupGrid()->rowCount(), 2);
+    const int row = w->LabelSetupGrid()->currentRow();
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(w->LabelSetupGrid()->item(row, 0)->text(), QString::fromUtf8(c.typed ? c.typed : c.descript));
+    EXPECT_EQ(layouts_.getString("DESCRIPT"), c.descript);
+    const struct {
+        const char* field;
+        double value;
+    } numbers[] = {{"LBLHEIGHT", 1.0},  {"LBLWIDTH", 2.625},  {"NBRACROSS", 3},    {"NBRDOWN", 10},
+                   {"TOPMARG", 0.5},    {"LEFTMARG", 0.188},  {"HORIZPITCH", 2.765}, {"VERTPITCH", 1.01},
+                   {"SHEETWIDTH", 8.5}, {"SHEETDEPTH", 11.0}, {"MIDEXTRAX", 0},    {"MIDEXTRAY", 0}};
+    for (const auto& n : numbers)
+        EXPECT_DOUBLE_EQ(layouts_.getNumber(n.field), n.value) << n.field;
+    const struct {
+        const char* field;
+        const char* value;
+    } texts[] = {{"PAPERSIZE", "LTR"},   {"LBLSHAPE", "RR"},
+                 {"TPLDESCRIP", "Avery 5160  Address"}, {"PRINTER", "LJ"},
+                 {"MANUFAC", "AVERY"},   {"PRODTYPE", "ADDRESS/SHIPPING LABELS"},
+                 {"ART", ""},            {"BINARY", "BIN00002.L"}};
+    for (const auto& t : texts)
+        EXPECT_EQ(layouts_.getString(t.field), t.value) << t.field;
+    EXPECT_FALSE(layouts_.getLogical("DELETED"));
+
+    // The fresh layout file holds the block as it was placed.
+    ASSERT_TRUE(QFile::exists(fresh));
+    {
+        layout::TGLabelPanel stored;
+        stored.LoadFromFile(fresh);
+        ASSERT_EQ(stored.objects().size(), 1u);
+        auto* b = qobject_cast<layout::TGDMultiLineAddressLabel*>(stored.objects()[0]);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->bounds(), seen.blocks[0]);
+    }
+
+    // Preview through the position dialog and the status window: page 1 of 1, ink on the first
+    // four positions (the four records) and nowhere else.
     print::Engine().SetPrinterByName(print::PrinterControl::PdfPrinterName());
-    w->pageSetupOverride = [](TLabelSetupScreen&) { return true; };
+    bool positionsAsked = false;
     QString caption;
-    w->previewShown = [&](QDialog& f) {
-        f.show();
-        settle();
-        caption = f.windowTitle();
-        f.close();
-    };
-    w->PreviewButtonClick();
+    int pageCount = 0, shownPage = 0;
+    QImage page;
+    {
+        ModalDriver drive([&](QWidget& m) {
+            if (auto* p = qobject_cast<TSelectSpecificLabels*>(&m)) {
+                positionsAsked = true;
+                p->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+            } else if (auto* f = qobject_cast<print::TPreviewForm*>(&m)) {
+                if (!f->windowTitle().startsWith(QStringLiteral("Preview Page")))
+                    return;
+                caption = f->windowTitle();
+                pageCount = f->Control()->PageCount();
+                shownPage = f->Control()->CurrentPage();
+                page = f->Control()->widget()->grab().toImage();
+                f->accept();
+            }
+        });
+        QTest::mouseClick(w->button(QStringLiteral("Preview")), Qt::LeftButton);
+        EXPECT_TRUE(drive.stuck.isEmpty()) << drive.stuck.join(QLatin1Char(' ')).toStdString();
+    }
+    EXPECT_TRUE(positionsAsked);
     EXPECT_TRUE(caption.startsWith(QStringLiteral("Preview Page 1 of 1 ( "))) << caption.toStdString();
+    EXPECT_EQ(pageCount, 1);
+    EXPECT_EQ(shownPage, 1);
+    ASSERT_FALSE(page.isNull());
+    const LabelSetup s = ReadLabelSetup(layouts_);
+    const double sx = page.width() / s.sheetWidth, sy = page.height() / s.sheetDepth;
+    EXPECT_NEAR(sx, sy, 0.02 * sx);  // the whole Letter page is shown
+    for (int p = 0; p < s.nbrAcross * s.nbrDown; ++p) {
+        const int col = p % s.nbrAcross, r = p / s.nbrAcross;
+        // The label less a tenth of an inch all round.
+        const QRect box(static_cast<int>((s.leftMarg + col * s.horizPitch + 0.1) * sx),
+                        static_cast<int>((s.topMarg + r * s.vertPitch + 0.1) * sy),
+                        static_cast<int>((s.lblWidth - 0.2) * sx), static_cast<int>((s.lblHeight - 0.2) * sy));
+        int dark = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                if (qGray(page.pixel(x, y)) < 160)
+                    ++dark;
+        EXPECT_EQ(dark > 0, p < 4) << "position " << p << ": " << dark << " dark pixels";
+    }
+
+    // Printed, the saved block carries each record's name on its own position.
+    LabelPrintOptions o;
+    const std::vector<PrintedLabel> printed = print(o, s);
+    ASSERT_EQ(printed.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(printed[i].text, QStringLiteral("Rec%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(columnOf(printed[i], s), i % 3);
+        EXPECT_EQ(rowOf(printed[i], s), i / 3);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(LabelWindow, NewThroughTheDesigner,
+                         ::testing::Values(NewCase{"SavedAsCreated", nullptr, true, "<New Label>"},
+                                           NewCase{"Described", "Caf\xc3\xa9 members", true, "Caf\xe9 members"},
+                                           NewCase{"Cancelled", nullptr, false, ""}),
+                         [](const ::testing::TestParamInfo<NewCase>& i) { return std::string(i.param.name); });
 
 TEST_F(LabelWindowTest, PositionDialog)
 {
