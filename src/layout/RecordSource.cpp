@@ -54,10 +54,19 @@ TableRecordSource::TableRecordSource(store::Table& table, std::string tagId, std
 
 bool TableRecordSource::isOpen() const { return table_.isOpen(); }
 
-std::vector<RecordField> TableRecordSource::fields() const {
-    std::vector<RecordField> out;
-    if (!table_.isOpen()) return out;
-    for (int code : mapping(table_)) {
+void TableRecordSource::refreshLayout() const {
+    if (!table_.isOpen()) {
+        layoutOf_.clear();
+        mapping_.clear();
+        fields_.clear();
+        return;
+    }
+    if (layoutOf_ == table_.path() && layoutFieldCount_ == table_.fields().size()) return;
+    layoutOf_ = table_.path();
+    layoutFieldCount_ = table_.fields().size();
+    mapping_ = mapping(table_);
+    fields_.clear();
+    for (int code : mapping_) {
         RecordField f;
         if (code < 0) {
             f.name = QLatin1String(composedName(code));
@@ -74,13 +83,18 @@ std::vector<RecordField> TableRecordSource::fields() const {
             for (const char* hidden : {"MEMO", "ISDEL", "DATE", "TAG"})
                 if (store::sameName(sf.name, hidden)) f.visible = false;
         }
-        out.push_back(f);
+        fields_.push_back(f);
     }
-    return out;
+}
+
+std::vector<RecordField> TableRecordSource::fields() const {
+    refreshLayout();
+    return fields_;
 }
 
 QString TableRecordSource::text(int i) const {
-    auto m = mapping(table_);
+    refreshLayout();
+    const auto& m = mapping_;
     if (i < 0 || static_cast<size_t>(i) >= m.size()) return {};
     int code = m[static_cast<size_t>(i)];
     int cp = table_.codePage();
@@ -103,14 +117,16 @@ QString TableRecordSource::text(int i) const {
 }
 
 bool TableRecordSource::memoEmpty(int i) const {
-    auto m = mapping(table_);
+    refreshLayout();
+    const auto& m = mapping_;
     if (i < 0 || static_cast<size_t>(i) >= m.size() || m[static_cast<size_t>(i)] < 0) return true;
     if (table_.eof() || table_.recCount() == 0) return true;
     return table_.memoEmpty(m[static_cast<size_t>(i)]);
 }
 
 QString TableRecordSource::memoText(int i) const {
-    auto m = mapping(table_);
+    refreshLayout();
+    const auto& m = mapping_;
     if (i < 0 || static_cast<size_t>(i) >= m.size() || m[static_cast<size_t>(i)] < 0) return {};
     if (table_.eof() || table_.recCount() == 0) return {};
     return QString::fromStdString(store::toUtf8(table_.getMemo(m[static_cast<size_t>(i)]), table_.codePage()));

@@ -54,9 +54,17 @@ public:
     store::Table& table() const { return table_; }
 
 private:
+    // The field list and its mapping to table fields and composed fields, made once per open table
+    // (every label of a print run asks for them).
+    void refreshLayout() const;
+
     store::Table& table_;
     std::string tagId_, shortDate_;
     bool printingFields_;
+    mutable std::string layoutOf_;  // path of the table the cache describes; empty when none
+    mutable size_t layoutFieldCount_ = 0;
+    mutable std::vector<int> mapping_;
+    mutable std::vector<RecordField> fields_;
 };
 
 }  // namespace addrova::layout

@@ -88,7 +88,7 @@ size_t ZipTally::slot(const List& l, const std::string& key) const
 {
     const size_t mask = l.index.size() - 1;
     size_t h = std::hash<std::string>{}(key) & mask;
-    while (l.index[h] != SIZE_MAX && fold(l.entries[l.index[h]].zip) != key)
+    while (l.index[h] != SIZE_MAX && l.keys[l.index[h]] != key)
         h = (h + 1) & mask;
     return h;
 }
@@ -98,7 +98,7 @@ void ZipTally::grow(List& l)
     std::vector<size_t> old(l.index.empty() ? 64 : l.index.size() * 2, SIZE_MAX);
     l.index.swap(old);
     for (size_t i = 0; i < l.entries.size(); ++i)
-        l.index[slot(l, fold(l.entries[i].zip))] = i;
+        l.index[slot(l, l.keys[i])] = i;
 }
 
 bool ZipTally::add(std::string_view zipField)
@@ -109,10 +109,12 @@ bool ZipTally::add(std::string_view zipField)
     List& l = lists_[zip5[0] - '0'];
     if (l.entries.size() * 2 >= l.index.size())
         grow(l);
-    const size_t s = slot(l, fold(zip5));
+    std::string key = fold(zip5);
+    const size_t s = slot(l, key);
     if (l.index[s] == SIZE_MAX) {
         l.index[s] = l.entries.size();
         l.entries.push_back({zip5, 1});
+        l.keys.push_back(std::move(key));
     } else {
         ++l.entries[l.index[s]].count;
     }

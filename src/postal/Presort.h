@@ -46,7 +46,8 @@ public:
 private:
     struct List {
         std::vector<Entry> entries;
-        std::vector<size_t> index;  // open-addressed slots into entries, by upper-cased key
+        std::vector<std::string> keys;  // the entries' ZIPs upper-cased, for the look-up
+        std::vector<size_t> index;      // open-addressed slots into entries, by upper-cased key
     };
     static std::string fold(std::string_view s);
     size_t slot(const List& l, const std::string& key) const;

@@ -1250,33 +1250,21 @@ void TAddressMain::navigate(bool ok)
     refreshButtons();
 }
 
-void TAddressMain::firstRecord()
+// A record button or menu item: moves only while no record is being edited.
+void TAddressMain::step(bool (DataSourceAVX::*move)())
 {
     if (ds_.editing() || !table_.isOpen())
         return;
-    navigate(ds_.first());
+    navigate((ds_.*move)());
 }
 
-void TAddressMain::lastRecord()
-{
-    if (ds_.editing() || !table_.isOpen())
-        return;
-    navigate(ds_.last());
-}
+void TAddressMain::firstRecord() { step(&DataSourceAVX::first); }
 
-void TAddressMain::nextRecord()
-{
-    if (ds_.editing() || !table_.isOpen())
-        return;
-    navigate(ds_.next());
-}
+void TAddressMain::lastRecord() { step(&DataSourceAVX::last); }
 
-void TAddressMain::priorRecord()
-{
-    if (ds_.editing() || !table_.isOpen())
-        return;
-    navigate(ds_.prior());
-}
+void TAddressMain::nextRecord() { step(&DataSourceAVX::next); }
+
+void TAddressMain::priorRecord() { step(&DataSourceAVX::prior); }
 
 void TAddressMain::pageDown(bool ctrl)
 {

@@ -142,6 +142,7 @@ private:
     void setTitle();
     void emptyState(bool on);
     void navigate(bool ok);
+    void step(bool (DataSourceAVX::*move)());
     unsigned selectedCount();
 
     store::Table table_;

@@ -60,9 +60,9 @@ LabelPrintRun::LabelPrintRun(store::Table& address, LabelSetup setup, std::strin
       options_(options), hooks_(std::move(hooks)),
       records_(std::make_unique<layout::TableRecordSource>(address, std::move(tagId), std::move(shortDateFormat),
                                                            true)),
-      cached_(std::make_unique<CachedRecordSource>(*records_)), host_(std::make_unique<layout::StandaloneHost>())
+      host_(std::make_unique<layout::StandaloneHost>())
 {
-    host_->setRecords(cached_.get());
+    host_->setRecords(records_.get());
     options_.copies = std::clamp(options_.copies, 1, 99);
 }
 

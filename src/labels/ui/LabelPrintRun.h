@@ -70,22 +70,6 @@ private:
     print::PrinterControl& p_;
 };
 
-// The address table's record source with its field list read once: a print run asks for the
-// fields of every data-bound object on every label.
-class CachedRecordSource : public layout::RecordSource {
-public:
-    explicit CachedRecordSource(layout::TableRecordSource& source) : s_(source), fields_(source.fields()) {}
-    bool isOpen() const override { return s_.isOpen(); }
-    std::vector<layout::RecordField> fields() const override { return fields_; }
-    QString text(int i) const override { return s_.text(i); }
-    bool memoEmpty(int i) const override { return s_.memoEmpty(i); }
-    QString memoText(int i) const override { return s_.memoText(i); }
-
-private:
-    layout::TableRecordSource& s_;
-    std::vector<layout::RecordField> fields_;
-};
-
 enum class RecordChoice { All, Filter, OnlyCurrent };
 
 struct LabelPrintOptions {
@@ -148,7 +132,6 @@ private:
     LabelRunHooks hooks_;
     std::string layoutPath_;
     std::unique_ptr<layout::TableRecordSource> records_;
-    std::unique_ptr<CachedRecordSource> cached_;
     std::unique_ptr<layout::StandaloneHost> host_;
     std::vector<std::string> listing_;
     bool saved_ = false;
