@@ -60,7 +60,7 @@ LabelPrintRun::LabelPrintRun(store::Table& address, LabelSetup setup, std::strin
       options_(options), hooks_(std::move(hooks)),
       records_(std::make_unique<layout::TableRecordSource>(address, std::move(tagId), std::move(shortDateFormat),
                                                            true)),
-      host_(std::make_unique<layout::StandaloneHost>())
+      host_(std::make_unique<layout::StandaloneHost>()), scope_(address)
 {
     host_->setRecords(records_.get());
     options_.copies = std::clamp(options_.copies, 1, 99);
@@ -95,35 +95,10 @@ bool LabelPrintRun::Prepare(PaperDevice& paper)
     layout::TGLabelObjectFiler::LoadObjects(host_.get(), host_.get(), QString::fromStdString(layoutPath_),
                                             host_->ppi());
 
-    // 2. What is restored at the end.
-    savedRec_ = t_.eof() ? 0 : t_.recNo();
-    savedQuery_ = t_.selection();
-    savedOrder_ = t_.order();
-    savedExact_ = t_.exact();
-    saved_ = true;
-
-    // 3. Record choice.
-    if (options_.choice == RecordChoice::All)
-        t_.setSelection("NOT ISDEL");
-    else if (options_.choice == RecordChoice::OnlyCurrent)
-        t_.setSelection("Recno()=" + std::to_string(savedRec_));
+    // 2. Record choice and start; put back by Restore().
     if (options_.choice == RecordChoice::OnlyCurrent)
         options_.presort = false;
-
-    // 4. Where the run starts.
-    if (options_.startFromCurrent) {
-        bool inRange = savedRec_ > 0 && t_.go(savedRec_) && !t_.eof();
-        if (inRange && t_.hideDeleted() && t_.deleted())
-            inRange = false;
-        if (inRange && !t_.selection().empty())
-            inRange = t_.test(t_.selection());
-        if (!inRange) {
-            say(QString::fromLatin1(kOutOfRange));
-            t_.goTop();
-        }
-    } else {
-        t_.goTop();
-    }
+    scope_.Apply(options_.choice, options_.startFromCurrent, [this](const QString& t) { say(t); });
 
     // 5. Presort.
     const std::string listingPath = programDir_ + postal::kListingName;
@@ -232,15 +207,8 @@ void LabelPrintRun::PrintLabels(print::PrintJob& job)
 
 void LabelPrintRun::Restore()
 {
-    if (!saved_)
-        return;
-    saved_ = false;
     host_->setPrinting(false);
-    t_.setSelection(savedQuery_);
-    t_.setOrder(savedOrder_);
-    t_.setExact(savedExact_);
-    if (savedRec_ > 0)
-        t_.go(savedRec_);
+    scope_.Restore();
 }
 
 }  // namespace addrova::labels

@@ -6,6 +6,7 @@
 #include "LabelJob.h"
 #include "LabelStock.h"
 #include "PrintSurface.h"
+#include "RecordChoice.h"
 #include "RecordSource.h"
 
 #include <QString>
@@ -70,7 +71,8 @@ private:
     print::PrinterControl& p_;
 };
 
-enum class RecordChoice { All, Filter, OnlyCurrent };
+using print::RecordChoice;
+using print::kOutOfRange;
 
 struct LabelPrintOptions {
     RecordChoice choice = RecordChoice::Filter;
@@ -92,7 +94,6 @@ struct LabelRunHooks {
 };
 
 inline constexpr const char* kLayoutFileMissing = "Label definition file has been removed from the sysdata directory";
-inline constexpr const char* kOutOfRange = "Current record is out of range. Starting with first record";
 inline constexpr const char* kPresortOrder =
     "Labels will print/preview in the following order:\r\n  1. 5-Digit presort\r\n  2. 3-Digit presort\r\n  3. ADC "
     "presort";
@@ -134,11 +135,7 @@ private:
     std::unique_ptr<layout::TableRecordSource> records_;
     std::unique_ptr<layout::StandaloneHost> host_;
     std::vector<std::string> listing_;
-    bool saved_ = false;
-    uint32_t savedRec_ = 0;
-    std::string savedQuery_;
-    int savedOrder_ = 0;
-    bool savedExact_ = false;
+    print::RecordScope scope_;
     long placed_ = 0;
 };
 

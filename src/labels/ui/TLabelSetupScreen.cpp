@@ -76,28 +76,10 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& address, store::Table& layout
     auto* lower = new QHBoxLayout;
     lower->addLayout(details);
 
-    whatPanel_ = new QGroupBox(QStringLiteral("What to Print"), this);
-    whatPanel_->setObjectName(QStringLiteral("WhatToPrintPanel"));
-    auto* wv = new QVBoxLayout(whatPanel_);
-    rbAll_ = new QRadioButton(QStringLiteral("All records"), whatPanel_);
-    rbAll_->setObjectName(QStringLiteral("rbQAll"));
-    rbFilter_ = new QRadioButton(QStringLiteral("Records matching filter"), whatPanel_);
-    rbFilter_->setObjectName(QStringLiteral("rbQFilter"));
-    rbOnly_ = new QRadioButton(QStringLiteral("Only current record"), whatPanel_);
-    rbOnly_->setObjectName(QStringLiteral("rbOnlyThis"));
-    startCurrent_ = new QCheckBox(QStringLiteral("Start from current record"), whatPanel_);
-    startCurrent_->setObjectName(QStringLiteral("StartCurrentCheck"));
+    whatPanel_ = new print::TRecordChoicePanel(ctx_.filterSet, this);
     presort_ = new QCheckBox(QStringLiteral("Presort for Bulk Mail"), whatPanel_);
     presort_->setObjectName(QStringLiteral("PresortCheck"));
-    for (QWidget* w : {static_cast<QWidget*>(rbAll_), static_cast<QWidget*>(rbFilter_),
-                       static_cast<QWidget*>(rbOnly_), static_cast<QWidget*>(startCurrent_),
-                       static_cast<QWidget*>(presort_)})
-        wv->addWidget(w);
-    rbFilter_->setChecked(true);
-    if (!ctx_.filterSet) {
-        rbFilter_->setEnabled(false);
-        rbAll_->setChecked(true);
-    }
+    whatPanel_->choiceLayout()->addWidget(presort_);
     lower->addWidget(whatPanel_);
     left->addLayout(lower);
 
@@ -132,9 +114,7 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& address, store::Table& layout
     connect(button(QStringLiteral("Preview")), &QPushButton::clicked, this, [this] { PreviewButtonClick(); });
     connect(button(QStringLiteral("Ok")), &QPushButton::clicked, this, &QDialog::accept);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { rowChanged(row); });
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(rbAll_), static_cast<QAbstractButton*>(rbFilter_),
-                               static_cast<QAbstractButton*>(rbOnly_), static_cast<QAbstractButton*>(startCurrent_)})
-        connect(b, &QAbstractButton::clicked, this, [this] { recordChoiceClicked(); });
+    connect(whatPanel_, &print::TRecordChoicePanel::choiceClicked, this, [this] { recordChoiceClicked(); });
     connect(printerCombo_, &QComboBox::activated, this, [](int i) { print::Engine().SetPrinterIndex(i); });
 }
 
@@ -243,7 +223,7 @@ void TLabelSetupScreen::SetLabelButtons()
 void TLabelSetupScreen::recordChoiceClicked()
 {
     presortDone_ = false;
-    const bool only = rbOnly_->isChecked();
+    const bool only = whatPanel_->choice() == RecordChoice::OnlyCurrent;
     if (only)
         presort_->setChecked(false);
     presort_->setEnabled(!only);
@@ -367,10 +347,9 @@ void TLabelSetupScreen::CloneClick()
 LabelPrintOptions TLabelSetupScreen::printOptions() const
 {
     LabelPrintOptions o;
-    o.choice = rbAll_->isChecked() ? RecordChoice::All : rbOnly_->isChecked() ? RecordChoice::OnlyCurrent
-                                                                             : RecordChoice::Filter;
-    o.startFromCurrent = startCurrent_->isChecked();
-    o.presort = presort_->isChecked() && !rbOnly_->isChecked();
+    o.choice = whatPanel_->choice();
+    o.startFromCurrent = whatPanel_->startFromCurrent();
+    o.presort = presort_->isChecked() && o.choice != RecordChoice::OnlyCurrent;
     o.presortDone = presortDone_;
     o.mask = mask_;
     o.copies = copies_;

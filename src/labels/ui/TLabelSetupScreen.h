@@ -6,6 +6,7 @@
 #include "LabelJob.h"
 #include "LabelPrintRun.h"
 #include "LabelStock.h"
+#include "RecordChoice.h"
 
 #include <QDialog>
 #include <memory>
@@ -49,12 +50,12 @@ public:
     // Controls, by their role.
     QTableWidget* LabelSetupGrid() const { return grid_; }
     QPushButton* button(const QString& name) const;  // "New", "Modify", "Delete", "Clone", "Print", "Preview", "Ok"
-    QGroupBox* whatToPrintPanel() const { return whatPanel_; }
+    print::TRecordChoicePanel* whatToPrintPanel() const { return whatPanel_; }
     QGroupBox* printerPanel() const { return printerPanel_; }
-    QRadioButton* rbQAll() const { return rbAll_; }
-    QRadioButton* rbQFilter() const { return rbFilter_; }
-    QRadioButton* rbOnlyThis() const { return rbOnly_; }
-    QCheckBox* StartCurrentCheck() const { return startCurrent_; }
+    QRadioButton* rbQAll() const { return whatPanel_->rbQAll(); }
+    QRadioButton* rbQFilter() const { return whatPanel_->rbQFilter(); }
+    QRadioButton* rbOnlyThis() const { return whatPanel_->rbOnlyThis(); }
+    QCheckBox* StartCurrentCheck() const { return whatPanel_->StartCurrentCheck(); }
     QCheckBox* PresortCheck() const { return presort_; }
     QComboBox* PrinterCombo() const { return printerCombo_; }
     QString fieldText(const QString& caption) const;  // the read-outs beside the list
@@ -104,12 +105,8 @@ private:
     std::vector<uint32_t> recnos_;
     layout::TGLabelPanel* panel_;
     QTableWidget* grid_;
-    QGroupBox* whatPanel_;
+    print::TRecordChoicePanel* whatPanel_;
     QGroupBox* printerPanel_;
-    QRadioButton* rbAll_;
-    QRadioButton* rbFilter_;
-    QRadioButton* rbOnly_;
-    QCheckBox* startCurrent_;
     QCheckBox* presort_;
     QComboBox* printerCombo_;
     std::vector<std::pair<QString, QLabel*>> fields_;
