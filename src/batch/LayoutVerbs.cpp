@@ -10,11 +10,14 @@
 #include "Table.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QImage>
 #include <cmath>
+#include <iomanip>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 namespace addrova::batch {
@@ -31,9 +34,15 @@ double number(const Args& a, const char* name, double fallback, double low, doub
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used == 0 || used != text.size() || !(v >= low && v <= high))
-        throw UsageError{"--" + std::string(name) + " must be a number from " + std::to_string(static_cast<int>(low)) +
-                         " to " + std::to_string(static_cast<int>(high)) + ", not \"" + text + "\""};
+    if (used == 0 || used != text.size() || !(v >= low && v <= high)) {
+        auto shown = [](double d) {
+            std::ostringstream s;
+            s << std::setprecision(12) << d;
+            return s.str();
+        };
+        throw UsageError{"--" + std::string(name) + " must be a number from " + shown(low) + " to " + shown(high) +
+                         ", not \"" + text + "\""};
+    }
     return v;
 }
 
@@ -42,6 +51,8 @@ int renderLayout(const Args& a) {
     std::string kind = a.get("kind");
     if (kind != "label" && kind != "envelope") throw UsageError{"--kind must be label or envelope"};
     if (!a.has("png")) throw UsageError{"--png OUT.png is required"};
+    if (!QString::fromStdString(a.get("png")).endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        throw UsageError{"--png needs a file name ending in .png, not \"" + a.get("png") + "\""};
     if (a.has("record") != a.has("data")) throw UsageError{"--record and --data go together"};
     int dpi = static_cast<int>(number(a, "dpi", 300, 10, 2400));
 
@@ -60,7 +71,8 @@ int renderLayout(const Args& a) {
     if (a.has("data")) {
         std::string problem = store::openAddressFile(a.get("data"), table);
         if (!problem.empty()) throw std::runtime_error(problem);
-        double recno = number(a, "record", 1, 1, 4294967295.0);
+        if (table.recCount() == 0) throw std::runtime_error(a.get("data") + " has no records");
+        double recno = number(a, "record", 1, 1, table.recCount());
         if (!table.go(static_cast<uint32_t>(recno)))
             throw std::runtime_error("record " + a.get("record") + " is not in " + a.get("data"));
         records = std::make_unique<TableRecordSource>(table);
@@ -79,7 +91,7 @@ int renderLayout(const Args& a) {
         right = std::max(right, o->left() + o->width());
         bottom = std::max(bottom, o->top() + o->height());
     }
-    auto quarter = [](double inches) { return std::max(0.25, std::ceil(inches * 4) / 4); };
+    auto quarter = [](double inches) { return std::clamp(std::ceil(inches * 4) / 4, 0.25, 100.0); };
     double width = number(a, "width", quarter(right / static_cast<double>(host.ppi())), 0.1, 100);
     double height = number(a, "height", quarter(bottom / static_cast<double>(host.ppi())), 0.1, 100);
 

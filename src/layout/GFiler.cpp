@@ -110,6 +110,8 @@ std::vector<TGGraphicControl*> TGLabelObjectFiler::readList(StreamReader& r, QOb
     try {
         if (r.readByte() != vaList) throw LayoutStreamError("Invalid property value");
         while (!r.endOfList()) {
+            if (static_cast<qsizetype>(done.size()) >= StreamReader::kMaxObjects)
+                throw LayoutStreamError("Invalid stream format");
             if (r.readBytes(4) != QByteArrayLiteral("TPF0")) throw LayoutStreamError("Invalid stream format");
             uint8_t b = r.peekByte();
             if ((b & 0xF0) == 0xF0) {

@@ -241,10 +241,14 @@ bool TGGraphicControl::assignProperty(const QString& path, const StreamValue& v,
     bool isInt = v.code == vaInt8 || v.code == vaInt16 || v.code == vaInt32;
     bool isBool = v.code == vaFalse || v.code == vaTrue;
     if (path == QLatin1String("Tag") && isInt) return setTag(v.integer), true;
-    if (path == QLatin1String("Left") && isInt) return setLeft(v.integer), true;
-    if (path == QLatin1String("Top") && isInt) return setTop(v.integer), true;
-    if (path == QLatin1String("Width") && isInt) return setWidth(v.integer), true;
-    if (path == QLatin1String("Height") && isInt) return setHeight(v.integer), true;
+    // Positions and sizes in screen pixels; stored values past a few hundred inches are damage.
+    constexpr int kMaxCoordinate = 32767;
+    bool isPos = isInt && v.integer >= -kMaxCoordinate && v.integer <= kMaxCoordinate;
+    bool isSize = isInt && v.integer >= 0 && v.integer <= kMaxCoordinate;
+    if (path == QLatin1String("Left") && isPos) return setLeft(v.integer), true;
+    if (path == QLatin1String("Top") && isPos) return setTop(v.integer), true;
+    if (path == QLatin1String("Width") && isSize) return setWidth(v.integer), true;
+    if (path == QLatin1String("Height") && isSize) return setHeight(v.integer), true;
     if (path == QLatin1String("Cursor") && isInt) return setCursor(v.integer), true;
     if (path == QLatin1String("Hint") && (v.code == vaString || v.code == vaLString)) return setHint(v.text), true;
     if (path == QLatin1String("Locked") && isBool) return setLocked(v.boolean()), true;

@@ -74,6 +74,10 @@ void StreamWriter::writeBinary(const QByteArray& data) {
 
 // ---------------------------------------------------------------------------------------------
 
+StreamReader::StreamReader(const QByteArray& data, int codePage) : data_(data), codePage_(codePage) {
+    if (data_.size() > kMaxBytes) throw LayoutStreamError("Invalid stream format");
+}
+
 void StreamReader::need(qsizetype n) const {
     if (n < 0 || data_.size() - pos_ < n) throw LayoutStreamError("Stream read error");
 }
@@ -155,14 +159,17 @@ StreamValue StreamReader::readPayload(ValueCode code) {
             v.items << n;
         }
         break;
-    case vaList:
-        // A list of strings (the only lists that properties hold).
+    case vaList: {
+        // A list of strings (the only lists that properties hold). Lists do not nest: a nested one is
+        // refused before anything recurses, so no input can exhaust the stack.
         while (!endOfList()) {
-            StreamValue item = readValue();
-            if (item.code != vaString && item.code != vaLString) throw LayoutStreamError("Invalid property value");
-            v.items << item.text;
+            ValueCode c = readCode();
+            if (c == vaList) throw LayoutStreamError("Invalid stream format");
+            if (c != vaString && c != vaLString) throw LayoutStreamError("Invalid property value");
+            v.items << readPayload(c).text;
         }
         break;
+    }
     default:
         throw LayoutStreamError("Invalid property value");
     }

@@ -61,7 +61,12 @@ struct StreamValue {
 
 class StreamReader {
 public:
-    explicit StreamReader(const QByteArray& data, int codePage = 1252) : data_(data), codePage_(codePage) {}
+    // Bounds on untrusted input: a larger stream, more objects in a list or a list inside a list fail
+    // with "Invalid stream format".
+    static constexpr qsizetype kMaxBytes = 64 * 1024 * 1024;
+    static constexpr qsizetype kMaxObjects = 100000;
+
+    explicit StreamReader(const QByteArray& data, int codePage = 1252);
     bool atEnd() const { return pos_ >= data_.size(); }
     qsizetype pos() const { return pos_; }
 

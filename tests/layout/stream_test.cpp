@@ -441,6 +441,13 @@ TEST_F(StreamTest, ReadErrors) {
          "Invalid property value"},
         {"missing end of list", label + hex("0000"), "Stream read error"},
         {"children", label + hex("00") + hex("01"), "Invalid stream format"},
+        {"list inside a list", label + name("Width") + hex("01") + QByteArray(100000, '\x01') +
+                                   QByteArray(100000, '\x00'),
+         "Invalid stream format"},
+        {"integer in a list", label + name("Width") + hex("01020100") + hex("000000"), "Invalid property value"},
+        {"width past any sheet", label + name("Width") + hex("04ffffff7f") + hex("000000"), "Invalid property value"},
+        {"negative height", label + name("Height") + hex("02ff") + hex("000000"), "Invalid property value"},
+        {"left past any sheet", label + name("Left") + hex("0400000080") + hex("000000"), "Invalid property value"},
         {"bad style set member", head + name("TGPLabel") + name("X") + name("Font.Style") + hex("0b") +
                                      name("fsWide") + hex("00") + hex("000000"),
          "Invalid property value"},
