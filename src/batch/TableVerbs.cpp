@@ -87,7 +87,8 @@ std::vector<int> chooseFields(const Table& t, const std::string& list) {
     std::stringstream ss(list);
     std::string name;
     while (std::getline(ss, name, ',')) {
-        int i = t.fieldIndex(name);
+        // Names come in UTF-8; the table keeps them in its code page.
+        int i = t.fieldIndex(fromUtf8(name, t.codePage()));
         if (i < 0) throw Error(t.path(), "Cannot dump", "no field named " + name);
         out.push_back(i);
     }

@@ -26,6 +26,8 @@ namespace addrova::store {
 
 namespace exprc {
 
+[[noreturn]] void evalError(const std::string& text, const std::string& cause);
+
 constexpr size_t kMaxNodeLen = size_t(1) << 20;  // longest text any node produces
 constexpr size_t kMemoLen = 65536;               // memo text kept by nodes that copy it
 constexpr size_t kVarLen = 254;                  // SPACE/PADx of a computed length
@@ -442,6 +444,10 @@ size_t findBytes(View needle, View hay) {
 
 struct Program {
     std::string text;
+    double finite(double v) const {
+        if (!std::isfinite(v)) evalError(text, "numeric overflow");
+        return v;
+    }
     ValueType type = ValueType::Logical;
     size_t length = 0;
     uint32_t root = 0;
@@ -629,14 +635,15 @@ double Program::num(uint32_t i, const RecordContext& ctx) const {
         case Op::Neg:
             return -num(n.a, ctx);
         case Op::Add:
-            return num(n.a, ctx) + num(n.b, ctx);
+            return finite(num(n.a, ctx) + num(n.b, ctx));
         case Op::Sub:
-            return num(n.a, ctx) - num(n.b, ctx);
+            return finite(num(n.a, ctx) - num(n.b, ctx));
         case Op::Mul:
-            return num(n.a, ctx) * num(n.b, ctx);
+            return finite(num(n.a, ctx) * num(n.b, ctx));
         case Op::Div: {
             double x = num(n.a, ctx), y = num(n.b, ctx);
-            return y == 0 ? 0 : x / y;
+            if (y == 0) evalError(text, "division by zero");
+            return finite(x / y);
         }
         case Op::Mod: {
             // The remainder takes the sign of the divisor.
@@ -874,7 +881,7 @@ constexpr FnInfo kFunctions[] = {
     {"RTRIM", Fn::RTrim, 1, 1}, {"LTRIM", Fn::LTrim, 1, 1},     {"ALLTRIM", Fn::AllTrim, 1, 1},
     {"LEN", Fn::Len, 1, 1},     {"SPACE", Fn::Space, 1, 1},     {"STR", Fn::Str, 1, 3},
     {"VAL", Fn::Val, 1, 1},     {"DTOS", Fn::Dtos, 1, 1},       {"IIF", Fn::Iif, 3, 3},
-    {"EMPTY", Fn::Empty, 1, 1}, {"DELETED", Fn::Deleted, 0, 1}, {"RECNO", Fn::Recno, 0, 1},
+    {"EMPTY", Fn::Empty, 1, 1}, {"DELETED", Fn::Deleted, 0, 0}, {"RECNO", Fn::Recno, 0, 0},
     {"DATE", Fn::Date, 0, 0},   {"PADL", Fn::PadL, 2, 3},       {"PADR", Fn::PadR, 2, 3},
     {"PADC", Fn::PadC, 2, 3},   {"INT", Fn::Int, 1, 1},         {"ABS", Fn::Abs, 1, 1},
     {"ROUND", Fn::Round, 2, 2}, {"YEAR", Fn::Year, 1, 1},       {"MONTH", Fn::Month, 1, 1},
@@ -908,8 +915,9 @@ const char* typeName(ValueType t) {
 
 class Compiler {
   public:
-    Compiler(std::string_view text, std::span<const Field> fields, Program& m)
-        : s_(text), fields_(fields), m_(m) {}
+    Compiler(std::string_view text, std::span<const Field> fields, Program& m,
+             const std::vector<std::string>* aliases = nullptr)
+        : s_(text), fields_(fields), m_(m), aliases_(aliases) {}
 
     void run() {
         if (s_.size() > std::numeric_limits<uint32_t>::max() / 2) fail(1, "", "expression too long");
@@ -930,6 +938,7 @@ class Compiler {
     std::string_view s_;
     std::span<const Field> fields_;
     Program& m_;
+    const std::vector<std::string>* aliases_;  // null: any alias names the table
     std::vector<Token> toks_;
     std::vector<std::string> literals_;
     std::vector<std::vector<std::pair<uint32_t, bool>>> cat_;
@@ -1031,6 +1040,7 @@ class Compiler {
                 t.pos = uint32_t(i);
                 t.len = uint32_t(j - i);
                 auto r = std::from_chars(s_.data() + i, s_.data() + j, t.num);
+                if (r.ec == std::errc::result_out_of_range) fail(t, "numeric overflow");
                 if (r.ec != std::errc()) fail(t, "invalid number");
                 toks_.push_back(t);
                 i = j;
@@ -1453,6 +1463,10 @@ class Compiler {
             case Tok::Ident: {
                 if (peek().kind == Tok::LParen) return call(t);
                 if (peek().kind == Tok::Arrow || peek().kind == Tok::Dot) {
+                    if (aliases_ && !sameName(spell(t), "FIELD") &&
+                        std::none_of(aliases_->begin(), aliases_->end(),
+                                     [&](const std::string& a) { return sameName(spell(t), a); }))
+                        fail(t, "unknown alias " + spell(t));
                     next();
                     Token f = next();
                     if (f.kind != Tok::Ident) fail(f, "expected a field name");
@@ -1772,6 +1786,16 @@ Expression Expression::compile(std::string_view text, std::span<const Field> fie
     return e;
 }
 
+Expression Expression::compile(std::string_view text, std::span<const Field> fields,
+                               const std::vector<std::string>& aliases) {
+    auto impl = std::make_unique<Impl>();
+    impl->text = std::string(text);
+    Compiler(text, fields, *impl, &aliases).run();
+    Expression e;
+    e.impl_ = std::move(impl);
+    return e;
+}
+
 bool Expression::valid() const noexcept {
     return impl_ != nullptr;
 }
@@ -1792,7 +1816,8 @@ size_t Expression::length() const noexcept {
 namespace exprc {
 
 [[noreturn]] void evalError(const std::string& text, const std::string& cause) {
-    throw Error("", "Evaluate expression", cause + (text.empty() ? "" : " in \"" + text + "\""));
+    throw Error("", "Evaluate expression",
+                cause + (text.empty() ? "" : " in \"" + ExprError::shortened(text, 0) + "\""));
 }
 
 }  // namespace exprc

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace addrova::store {
@@ -34,10 +35,18 @@ class ExprError : public Error {
 public:
     ExprError(const std::string& expr, size_t position, std::string near, const std::string& cause)
         : Error("", "Expression error", cause + " at position " + std::to_string(position) + " near \"" + near +
-                                            "\" in \"" + expr + "\""),
+                                            "\" in \"" + shortened(expr, position) + "\""),
           position_(position),
           near_(std::move(near)) {}
     size_t position() const noexcept { return position_; }
+    // Long input is shown as the part around the position, with "..." where it was cut.
+    static std::string shortened(const std::string& expr, size_t position) {
+        constexpr size_t kShown = 80;
+        if (expr.size() <= kShown) return expr;
+        size_t from = position > kShown / 2 ? position - kShown / 2 : 0;
+        if (from + kShown > expr.size()) from = expr.size() - kShown;
+        return (from ? "..." : "") + expr.substr(from, kShown) + (from + kShown < expr.size() ? "..." : "");
+    }
     const std::string& near() const noexcept { return near_; }
 
 private:
@@ -56,6 +65,9 @@ public:
 
     // Throws ExprError on a syntax or type error.
     static Expression compile(std::string_view text, std::span<const Field> fields);
+    // The same, accepting only these aliases (and FIELD) before "->" or "." as the table's.
+    static Expression compile(std::string_view text, std::span<const Field> fields,
+                              const std::vector<std::string>& aliases);
 
     bool valid() const noexcept;
     const std::string& text() const noexcept;

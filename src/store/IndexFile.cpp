@@ -444,20 +444,35 @@ bool TagOrder::resync() {
     return idx_ < cur_.count() && compareEntry(cur_.key(idx_), cur_.recno(idx_), key_.data(), rec_, kl) == 0;
 }
 
+// A step that does not move on in stored order means the tree is damaged; records in a wrong order
+// are never handed out.
+void TagOrder::checkStep(bool forward) {
+    int c = compareEntry(key_.data(), rec_, before_.data(), beforeRec_, key_.size());
+    if (forward ? c <= 0 : c >= 0) file_.damaged("keys out of order at " + hexOffset(curOff_));
+}
+
 bool TagOrder::storedNext() {
     checkAlive();
     if (!positioned_) return false;
     if (seen_ != version && !resync()) return settleForward();
+    before_ = key_;
+    beforeRec_ = rec_;
     ++idx_;
-    return settleForward();
+    if (!settleForward()) return false;
+    checkStep(true);
+    return true;
 }
 
 bool TagOrder::storedPrev() {
     checkAlive();
     if (!positioned_) return false;
     if (seen_ != version) resync();
+    before_ = key_;
+    beforeRec_ = rec_;
     --idx_;
-    return settleBackward();
+    if (!settleBackward()) return false;
+    checkStep(false);
+    return true;
 }
 
 bool TagOrder::first() { return info_.descending ? storedLast() : storedFirst(); }

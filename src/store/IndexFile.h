@@ -157,6 +157,7 @@ private:
     void setCurrent();
     // Re-finds the current entry after the tree changed; returns whether it is still there.
     bool resync();
+    void checkStep(bool forward);
 
     IndexFile& file_;
     Leaf cur_;
@@ -167,6 +168,8 @@ private:
     bool positioned_ = false;
     std::vector<uint8_t> key_;
     uint32_t rec_ = 0;
+    std::vector<uint8_t> before_;  // the entry left by the last step
+    uint32_t beforeRec_ = 0;
 };
 
 class IndexFile {

@@ -4,6 +4,7 @@
 #include "KeyCodec.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +53,13 @@ int comparePrefix(std::span<const uint8_t> key, std::span<const uint8_t> prefix)
 
 // Compact leaves leave out the trailing filler of keys: blanks for text, zero bytes otherwise.
 uint8_t padFor(const Expression& key) { return key.type() == ValueType::Character ? ' ' : 0; }
+
+// The length of a tag's keys that its expression gives, without the null marker.
+size_t keyBytes(const Expression& key, const TagInfo& t) {
+    size_t len = key.type() == ValueType::Character ? key.length() : key.type() == ValueType::Logical ? 1 : 8;
+    if (len == 8 && t.keyLength - (t.nullable ? 1 : 0) == 4) len = 4;  // integer keys stay 4 bytes
+    return len;
+}
 
 std::string packTemp(const std::string& path) { return path + ".packing"; }
 std::string packMarker(const std::string& dbfPath) { return dbfPath + ".pack-commit"; }
@@ -324,6 +332,11 @@ void Table::verifyStructural() {
     using Entry = std::pair<std::vector<uint8_t>, uint32_t>;
     for (size_t i = 0; i < cdx_.tagCount(); ++i) {
         TagExprs& te = *tagExprs_[i];
+        size_t want = keyBytes(te.key, te.info) + (te.info.nullable ? 1 : 0);
+        if (want != te.info.keyLength)
+            throw StaleIndexError(cdx_.path(), "", "is damaged (tag " + te.info.name + " keeps keys of " +
+                                                       std::to_string(te.info.keyLength) + " bytes; its expression gives " +
+                                                       std::to_string(want) + ")");
         uint32_t maxRecno = 0;
         uint64_t keys = cdx_.verifyTag(i, &maxRecno);
         if (maxRecno > dbf_.recordCount())
@@ -356,6 +369,31 @@ void Table::verifyStructural() {
         if (stored != expected)
             throw StaleIndexError(cdx_.path(), "", "is out of date (tag " + te.info.name + " does not match the records)");
     }
+}
+
+bool Table::verifyIndex() {
+    requireOpen();
+    if (!cdx_.isOpen()) return indexState_ != IndexState::Stale && indexState_ != IndexState::Missing;
+    commitPending();
+    std::string why;
+    try {
+        verifyStructural();
+        return true;
+    } catch (const StaleIndexError& e) {
+        why = e.cause();
+    } catch (const Error& e) {
+        why = "is damaged (" + e.cause() + ")";
+    }
+    staleTags_.clear();
+    for (size_t i = 0; i < cdx_.tagCount(); ++i) staleTags_.push_back(cdx_.tag(i).info());
+    staleTagsComplete_ = true;
+    indexProblem_ = "the index file " + baseName(cdx_.path()) + " " + why;
+    indexState_ = IndexState::Stale;
+    indexDirty_ = false;
+    cdx_.close();
+    tagExprs_.clear();
+    order_ = 0;
+    return false;
 }
 
 void Table::markIndexDirty() {
@@ -391,7 +429,7 @@ void Table::flush() {
     }
 }
 
-void Table::buildTag(const TagInfo& tag, const ProgressFn& progress) {
+void Table::buildTag(CompactIndex& into, const TagInfo& tag, bool packed, const ProgressFn& progress) {
     auto te = std::make_unique<TagExprs>();
     te->key = Expression::compile(tag.keyExpr, dbf_.fields());
     TagInfo info = tag;
@@ -407,17 +445,22 @@ void Table::buildTag(const TagInfo& tag, const ProgressFn& progress) {
         last = pct;
     };
     step(0);
-    cdx_.buildTag(info, [&](const KeySink& sink) {
+    into.buildTag(info, [&](const KeySink& sink) {
         std::vector<uint8_t> key;
+        uint32_t kept = 0;  // with packed, deleted records are left out and the others renumbered
         dbf_.scan(1, [&](uint32_t recno, const uint8_t* rec) {
+            if (packed && rec[0] == '*') return true;
+            ++kept;
             RecordContext ctx{rec, recno, this, false};
-            if (te->compute(ctx, key)) sink(key.data(), recno);
+            if (te->compute(ctx, key)) sink(key.data(), packed ? kept : recno);
             if ((recno & 0x3FF) == 0) step(recno);
             return true;
         });
     });
     step(total);
 }
+
+void Table::buildTag(const TagInfo& tag, const ProgressFn& progress) { buildTag(cdx_, tag, false, progress); }
 
 void Table::createTag(const std::string& name, const std::string& keyExpr, const TagOptions& opts,
                       const ProgressFn& progress) {
@@ -481,31 +524,56 @@ void Table::reindex(const ProgressFn& progress) {
     rebuildIndex(std::move(tags), progress);
 }
 
-// Writes a new structural index with these tags beside the old one and renames it into place.
+// Key lengths of tags to be rebuilt, from our own compilation of each expression.
+void Table::sizeTagKeys(std::vector<TagInfo>& tags) const {
+    for (auto& t : tags) {
+        size_t len = keyBytes(Expression::compile(t.keyExpr, dbf_.fields()), t);
+        if (len == 0 || len > kMaxKeyLength)
+            throw Error(dbf_.path(), "Cannot build tag " + t.name,
+                        "its key " + t.keyExpr + " is " + std::to_string(len) + " bytes long (1 to " +
+                            std::to_string(kMaxKeyLength) + " allowed)");
+        t.keyLength = static_cast<uint16_t>(len + (t.nullable ? 1 : 0));
+    }
+}
+
+// Writes a complete structural index with these tags to path, from the table's records (with packed,
+// as a pack leaves them). A failure removes the file and names the table and the tag, not the file.
+void Table::writeIndexFile(const std::string& path, const std::vector<TagInfo>& tags, bool packed,
+                           uint32_t recordCount, const ProgressFn& progress) {
+    CompactIndex out;
+    try {
+        CompactIndex::createCompound(path);
+        out.open(path, true);
+        out.setStamp({true, false, recordCount});
+        for (const auto& t : tags) buildTag(out, t, packed, progress);
+        out.flush();
+        out.setStamp({true, true, recordCount});
+        out.close();
+    } catch (const Error& e) {
+        out.close();
+        File::remove(path);
+        if (e.file() != path) throw;
+        throw Error(dbf_.path(), e.operation(), e.cause());
+    } catch (...) {
+        out.close();
+        File::remove(path);
+        throw;
+    }
+}
+
+// Writes a new structural index with these tags beside the old one and renames it into place; the
+// old index stays as it was when that fails.
 void Table::rebuildIndex(std::vector<TagInfo> tags, const ProgressFn& progress) {
     std::string path = indexPath();
     std::string orderTag = order_ >= 1 && order_ <= static_cast<int>(tagExprs_.size()) ? tagExprs_[order_ - 1]->info.name : "";
-    // Keys come from our own compilation of each expression.
-    for (auto& t : tags) {
-        Expression key = Expression::compile(t.keyExpr, dbf_.fields());
-        size_t len = key.type() == ValueType::Character ? key.length() : key.type() == ValueType::Logical ? 1 : 8;
-        if (len == 8 && t.keyLength - (t.nullable ? 1 : 0) == 4) len = 4;  // integer keys stay 4 bytes
-        t.keyLength = static_cast<uint16_t>(len + (t.nullable ? 1 : 0));
-    }
+    sizeTagKeys(tags);
+    std::string temp = path + ".building";
+    writeIndexFile(temp, tags, false, dbf_.recordCount(), progress);
     cdx_.close();
     tagExprs_.clear();
-    std::string temp = path + ".building";
-    CompactIndex::createCompound(temp);
     try {
-        cdx_.open(temp, true);
-        cdx_.setStamp({true, false, dbf_.recordCount()});
-        for (const auto& t : tags) buildTag(t, progress);
-        cdx_.flush();
-        cdx_.setStamp({true, true, dbf_.recordCount()});
-        cdx_.close();
         File::rename(temp, path);
     } catch (...) {
-        cdx_.close();
         File::remove(temp);
         throw;
     }
@@ -1029,7 +1097,10 @@ void Table::clearScope() {
 
 Expression Table::compile(std::string_view expr) const {
     requireOpen();
-    return Expression::compile(expr, dbf_.fields());
+    // The table's alias is its file name without the extension.
+    std::string alias = baseName(dbf_.path());
+    alias = alias.substr(0, alias.find_last_of('.'));
+    return Expression::compile(expr, dbf_.fields(), std::vector<std::string>{alias});
 }
 
 void Table::setSelection(std::string_view expr) {
@@ -1041,7 +1112,7 @@ void Table::setSelection(std::string_view expr) {
         selectionText_.clear();
         return;
     }
-    auto e = std::make_unique<Expression>(Expression::compile(expr, dbf_.fields()));
+    auto e = std::make_unique<Expression>(compile(expr));
     if (e->type() != ValueType::Logical)
         throw Error(dbf_.path(), "Cannot select records", "\"" + std::string(expr) + "\" is not a condition");
     selection_ = std::move(e);
@@ -1306,20 +1377,27 @@ void Table::recoverPack(const std::string& path, bool writable) {
     std::string marker = packMarker(path);
     std::string memoPath = findSibling(path, ".fpt");
     if (memoPath.empty()) memoPath = siblingFor(path, ".FPT");
+    std::string indexPath = findSibling(path, ".cdx");
+    if (indexPath.empty()) indexPath = siblingFor(path, ".CDX");
     bool committed = File::exists(marker);
-    bool leftovers = File::exists(packTemp(path)) || File::exists(packTemp(memoPath));
+    bool leftovers = File::exists(packTemp(path)) || File::exists(packTemp(memoPath)) || File::exists(packTemp(indexPath));
     if (!committed && !leftovers) return;
     if (!writable) {
-        if (committed) throw Error(path, "Cannot open", "an interrupted pack must be completed; open the table exclusively");
+        if (committed)
+            throw Error(path, "Cannot open",
+                        "a pack was interrupted; open the table for writing (for example with the batch tool's check "
+                        "verb) to complete it");
         return;
     }
     if (committed) {
+        if (File::exists(packTemp(indexPath))) File::rename(packTemp(indexPath), indexPath);
         if (File::exists(packTemp(memoPath))) File::rename(packTemp(memoPath), memoPath);
         if (File::exists(packTemp(path))) File::rename(packTemp(path), path);
         File::remove(marker);
     } else {
         File::remove(packTemp(path));
         File::remove(packTemp(memoPath));
+        File::remove(packTemp(indexPath));
     }
 }
 
@@ -1332,8 +1410,21 @@ void Table::pack(const ProgressFn& progress) {
     const std::string dbfTemp = packTemp(path);
     const std::string memoTemp = packMemo ? packTemp(memoPath) : std::string();
     ProgressFn report = progress ? progress : progress_;
+    // The tags the packed table gets, built before anything is renamed.
+    const bool wasOpen = cdx_.isOpen();
+    const bool hadIndex = wasOpen || indexState_ == IndexState::Stale;
+    const bool keepComplete = wasOpen || staleTagsComplete_;
+    std::vector<TagInfo> tags;
+    if (wasOpen)
+        for (size_t i = 0; i < cdx_.tagCount(); ++i) tags.push_back(cdx_.tag(i).info());
+    else
+        tags = staleTags_;
+    const bool newIndex = hadIndex && keepComplete;
+    const std::string cdxPath = indexPath();
+    const std::string cdxTemp = packTemp(cdxPath);
 
     try {
+        if (newIndex) sizeTagKeys(tags);
         // The new table keeps the old header byte for byte; only the count changes.
         std::vector<uint8_t> header(dbf_.headerLength());
         dbf_.file().readExact(header.data(), header.size(), 0, "header");
@@ -1388,18 +1479,30 @@ void Table::pack(const ProgressFn& progress) {
             newMemo.close();
             File(memoTemp, File::Mode::ReadWrite).sync();
         }
+        if (newIndex) {
+            writeIndexFile(cdxTemp, tags, true, static_cast<uint32_t>(written), progress);
+            File(cdxTemp, File::Mode::ReadWrite).sync();
+        }
         File(packMarker(path), File::Mode::CreateTruncate).sync();
+    } catch (const Error& e) {
+        File::remove(dbfTemp);
+        if (packMemo) File::remove(memoTemp);
+        File::remove(cdxTemp);
+        // The cause without the names of the files being written.
+        std::string cause = e.cause();
+        if (!e.operation().empty()) {
+            std::string op = e.operation();
+            op[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(op[0])));
+            cause = op + ": " + cause;
+        }
+        throw Error(path, "Cannot pack", cause + "; the table was left as it was");
     } catch (...) {
         File::remove(dbfTemp);
         if (packMemo) File::remove(memoTemp);
+        File::remove(cdxTemp);
         throw;
     }
     // From here on the pack is committed: a crash is completed by the next open.
-    const bool wasOpen = cdx_.isOpen();
-    std::vector<TagInfo> keep;
-    if (!wasOpen) keep = staleTags_;
-    const bool keepComplete = wasOpen || staleTagsComplete_;
-    bool hadIndex = wasOpen || indexState_ == IndexState::Stale;
     int orderKeep = order_ <= static_cast<int>(tagExprs_.size()) ? order_ : 0;
     cdx_.close();
     tagExprs_.clear();
@@ -1411,19 +1514,21 @@ void Table::pack(const ProgressFn& progress) {
     if (packMemo) memo_.open(memoPath, MemoFile::Kind::Fpt, true);
     rec_.assign(dbf_.recordLength(), ' ');
     orig_ = rec_;
-    if (hadIndex) {
-        std::string cdx = indexPath();
-        if (wasOpen && File::exists(cdx)) {
-            cdx_.open(cdx, true);
-            compileTagExprs();
-        } else {
-            staleTags_ = keep;
-            staleTagsComplete_ = keepComplete;
-            indexState_ = IndexState::Stale;
-        }
-        // A damaged index that no longer tells its tags stays reported.
-        if (keepComplete) reindex(progress);
+    if (newIndex) {
+        cdx_.open(cdxPath, true);
+        compileTagExprs();
+        indexState_ = IndexState::Ok;
+        indexProblem_.clear();
+        staleTags_.clear();
+        staleTagsComplete_ = true;
+        indexDirty_ = false;
+        dbf_.setStructuralFlag(true);
         order_ = orderKeep;
+    } else if (hadIndex && !keepComplete) {
+        // A damaged index that no longer tells its tags stays reported.
+        staleTags_ = tags;
+        staleTagsComplete_ = false;
+        indexState_ = IndexState::Stale;
     }
     goTop();
 }

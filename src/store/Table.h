@@ -131,6 +131,10 @@ public:
     // Rebuilds every tag of the structural index (also a stale one, from the tags it names).
     // Throws, leaving the index stale, when a damaged index no longer tells all its tags.
     void reindex(const ProgressFn& progress = {});
+    // Walks every tag of the open structural index completely: its tree, its key order, one key per
+    // record and each key equal to its expression's value. On any difference the index becomes
+    // stale (indexProblem() says why) and false is returned.
+    bool verifyIndex();
     // Closes every index; the order becomes natural.
     void closeIndexes();
     // Deletes the structural index file (closing it first).
@@ -214,6 +218,10 @@ private:
     void checkCandidates();
     void markIndexDirty();
     void buildTag(const TagInfo& info, const ProgressFn& progress);
+    void buildTag(CompactIndex& into, const TagInfo& info, bool packed, const ProgressFn& progress);
+    void sizeTagKeys(std::vector<TagInfo>& tags) const;
+    void writeIndexFile(const std::string& path, const std::vector<TagInfo>& tags, bool packed, uint32_t recordCount,
+                        const ProgressFn& progress);
     void rebuildIndex(std::vector<TagInfo> tags, const ProgressFn& progress);
     std::vector<uint8_t> encodeSeekKey(std::string_view key, bool pad);
     bool seekEncoded(const std::vector<uint8_t>& key);

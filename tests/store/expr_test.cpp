@@ -272,7 +272,6 @@ TEST_F(ExprTest, Numbers) {
         {"- -2", "2"},
         {"+2", "2"},
         {"10 / 4", "2.5"},
-        {"1 / 0", "0"},
         {"7 % 3", "1"},
         {"-7 % 3", "2"},
         {"7 % -3", "-2"},
@@ -679,6 +678,8 @@ TEST_F(ExprTest, CompileErrors) {
         {"FOO(1)", 1, "FOO", "unknown function"},
         {"UPP(LNAME)", 1, "UPP", "unknown function"},
         {"UPPER(LNAME, 1)", 1, "UPPER", "argument"},
+        {"DELETED(1)", 1, "DELETED", "takes 0 arguments"},
+        {"RECNO(5)", 1, "RECNO", "takes 0 arguments"},
         {"SUBSTR(LNAME)", 1, "SUBSTR", "argument"},
         {"1 = 2 = 3", 7, "=", "chained"},
         {"'a' < 'b' $ 'c'", 11, "$", "chained"},
@@ -702,6 +703,64 @@ TEST_F(ExprTest, CompileErrors) {
             EXPECT_EQ(e.near(), c.near) << c.expr << ": " << e.what();
             EXPECT_NE(std::string(e.what()).find(c.cause), std::string::npos) << c.expr << ": " << e.what();
         }
+    }
+}
+
+// Arithmetic without a value is an error, never a number made up; the message names the cause.
+TEST_F(ExprTest, DivisionByZeroAndOverflowFail) {
+    std::string big = "1" + std::string(300, '0');
+    for (const std::string& text : {std::string("1 / 0"), std::string("QTY / (QTY + 7)"), big + " * " + big,
+                                    big + " * 1000000000 + 1", "-" + big + " * " + big + " - 1"}) {
+        Expression e = compile(text);
+        try {
+            e.evalNumber(ctx);
+            ADD_FAILURE() << text << " gave a value";
+        } catch (const Error& err) {
+            std::string m = err.what();
+            EXPECT_TRUE(m.find("division by zero") != std::string::npos || m.find("numeric overflow") != std::string::npos)
+                << m;
+        }
+    }
+    EXPECT_EQ(show("10 / 4"), "2.5");
+    EXPECT_EQ(show(big + " / " + big), "1");
+    try {
+        compile("1 + 1" + std::string(400, '0'));
+        ADD_FAILURE() << "a 401-digit number compiled";
+    } catch (const ExprError& e) {
+        EXPECT_EQ(e.position(), 5u);
+        EXPECT_NE(std::string(e.what()).find("numeric overflow"), std::string::npos) << e.what();
+    }
+}
+
+// Aliases: with the table's aliases given, another alias is an error; without, any alias names the table.
+TEST_F(ExprTest, AliasesOfTheTable) {
+    std::vector<std::string> aliases{"PEOPLE"};
+    EXPECT_NO_THROW(Expression::compile("people->LNAME + FIELD->FNAME", fields, aliases));
+    EXPECT_NO_THROW(Expression::compile("PEOPLE.LNAME", fields, aliases));
+    try {
+        Expression::compile("ZZ->LNAME", fields, aliases);
+        ADD_FAILURE() << "ZZ->LNAME compiled";
+    } catch (const ExprError& e) {
+        EXPECT_EQ(e.position(), 1u);
+        EXPECT_NE(std::string(e.what()).find("unknown alias ZZ"), std::string::npos) << e.what();
+    }
+    EXPECT_NO_THROW(compile("ZZ->LNAME"));
+}
+
+// An error in a long expression shows the part around the position, not all of it.
+TEST_F(ExprTest, LongInputIsCutInMessages) {
+    std::string text = std::string(5000, ' ') + "LNAME @ 1" + std::string(5000, ' ');
+    try {
+        compile(text);
+        ADD_FAILURE();
+    } catch (const ExprError& e) {
+        std::string m = e.what();
+        EXPECT_EQ(e.position(), 5007u);
+        EXPECT_LT(m.size(), 250u) << m;
+        EXPECT_NE(m.find("at position 5007"), std::string::npos) << m;
+        EXPECT_NE(m.find("in \"...  "), std::string::npos) << m;
+        EXPECT_NE(m.find(" LNAME @ 1 "), std::string::npos) << m;
+        EXPECT_NE(m.find("  ...\""), std::string::npos) << m;
     }
 }
 
