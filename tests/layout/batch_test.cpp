@@ -21,8 +21,9 @@ struct BatchRun {
     int status;
     QString out, err;
 };
-BatchRun batch(const QStringList& args) {
+BatchRun batch(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(ADDROVA_BATCH_PATH), args);
     p.waitForFinished(60000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
@@ -103,4 +104,79 @@ TEST(RenderLayout, Errors) {
     r = batch({"render-layout", dir.filePath(QStringLiteral("none.L")), "--kind", "label", "--png", png});
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(QFile::exists(png));
+}
+
+// Damaged layouts and arguments: refused with a message, never a crash or a picture of the wrong size.
+TEST(RenderLayout, DamagedInputIsRefused) {
+    QTemporaryDir dir;
+    registerPanelClasses(PanelKind::Label);
+    StandaloneHost panel;
+    auto* line = new TGLineShape(&panel);
+    line->setBounds(0, 90, 237, 10);
+    QString good = dir.filePath(QStringLiteral("BIN00001.L"));
+    TGLabelObjectFiler::SaveObjects(&panel, good);
+    QFile f(good);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    f.close();
+    const QByteArray width = QByteArray("\x05Width\x03\xed\x00", 9);
+    ASSERT_TRUE(bytes.contains(width));
+    auto variant = [&](const char* file, const QByteArray& replacement) {
+        QString path = dir.filePath(QString::fromLatin1(file));
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray(bytes).replace(width, replacement));
+        return path;
+    };
+    QString deep = variant("deep.L", QByteArray("\x05Width\x01", 7) + QByteArray(100000, '\x01') +
+                                         QByteArray(100000, '\x00'));
+    QString wide = variant("wide.L", QByteArray("\x05Width\x04\xff\xff\xff\x7f", 11));
+    QString png = dir.filePath(QStringLiteral("out.png"));
+
+    BatchRun r = batch({"render-layout", deep, "--kind", "label", "--png", png});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Invalid stream format"))) << r.err.toStdString();
+    r = batch({"render-layout", wide, "--kind", "label", "--png", png});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Invalid property value"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(png));
+
+    r = batch({"render-layout", good, "--kind", "label", "--png", dir.filePath(QStringLiteral("x.xyz"))});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("ending in .png"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x.xyz"))));
+
+    std::string data = dir.filePath(QStringLiteral("ADD0001.DBF")).toStdString();
+    ASSERT_EQ(store::createAddressFile(data, store::defaultWidths()), "");
+    r = batch({"render-layout", good, "--kind", "label", "--record", "0", "--data", QString::fromStdString(data),
+               "--png", png});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("has no records"))) << r.err.toStdString();
+    {
+        store::Table t;
+        ASSERT_EQ(store::openAddressFile(data, t), "");
+        t.appendBlank();
+        t.post();
+    }
+    r = batch({"render-layout", good, "--kind", "label", "--record", "2", "--data", QString::fromStdString(data),
+               "--png", png});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("must be a number from 1 to 1,"))) << r.err.toStdString();
+}
+
+// The tool prints only its own output: no notes from Qt, such as a missing XDG_RUNTIME_DIR.
+TEST(RenderLayout, PrintsOnlyItsOwnOutput) {
+    QTemporaryDir dir;
+    registerPanelClasses(PanelKind::Label);
+    StandaloneHost panel;
+    (new TGLineShape(&panel))->setBounds(0, 10, 96, 10);
+    QString layout = dir.filePath(QStringLiteral("BIN00001.L"));
+    TGLabelObjectFiler::SaveObjects(&panel, layout);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    BatchRun r = batch({"render-layout", layout, "--kind", "label", "--png", dir.filePath(QStringLiteral("out.png"))}, env);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, QString());
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Rendered 1 objects"))) << r.out.toStdString();
 }

@@ -161,3 +161,33 @@ TEST(Batch, ErrorsGoToStderrAndReadOnlyVerbsWriteNothing) {
 }
 
 }  // namespace
+
+// help VERB and VERB --help tell the verb's usage and options; the manual page names every verb.
+TEST(Batch, HelpForEachVerb) {
+    int status = -1;
+    std::string help = batch("help dump", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(help.rfind("Usage: addrova-batch dump FILE [--order TAG]", 0), 0u) << help;
+    EXPECT_NE(help.find("Options: --order, --filter, --fields, --deleted"), std::string::npos) << help;
+    EXPECT_EQ(batch("dump --help", &status), help);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(batch("dump /nonexistent.dbf --help", &status), help);
+    EXPECT_EQ(status, 0);
+    batch("help frobnicate 2>/dev/null", &status);
+    EXPECT_EQ(status, 2);
+
+    std::string man = batch("--man", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(man.rfind(".TH ADDROVA-BATCH 1", 0), 0u);
+    std::string list = batch("--help");
+    size_t verbs = 0;
+    for (size_t at = list.find("\n  "); at != std::string::npos; at = list.find("\n  ", at + 1)) {
+        if (list[at + 3] == ' ') continue;  // a summary line
+        std::string verb = list.substr(at + 3, list.find(' ', at + 3) - at - 3);
+        std::string roff;
+        for (char c : verb) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(man.find("\n.B " + roff + "\n"), std::string::npos) << verb;
+        ++verbs;
+    }
+    EXPECT_GT(verbs, 10u);
+}
