@@ -534,7 +534,12 @@ void TAddressMain::buildRecordPanel()
     auto* dateLabel = new QLabel(QStringLiteral("Date"));
     displayDate_ = new QLineEdit;
     displayDate_->setObjectName(QStringLiteral("edtDisplayDate"));
-    displayDate_->setReadOnly(true);
+    // A date typed in the short date format; the Date button picks one.
+    connect(displayDate_, &QLineEdit::textEdited, this, [this] {
+        if (!filling_ && ds_.hasRecord() && !ds_.editing())
+            beginEditing();
+    });
+    connect(displayDate_, &QLineEdit::editingFinished, this, [this] { takeTypedDate(); });
     auto* dateButton = new QPushButton(QStringLiteral("Date"));
     dateButton->setObjectName(QStringLiteral("btnDate"));
     buttons_[QStringLiteral("btnDate")] = dateButton;
@@ -1157,6 +1162,22 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
         beginEditing();
         return false;
     }
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Ctrl+arrows move between records, not the caret, while those commands are available: an
+        // edit box has the focus after every move.
+        auto* k = static_cast<QKeyEvent*>(event);
+        static const std::pair<int, const char*> recordKeys[] = {
+            {Qt::Key_Left, "mnuPrevious"}, {Qt::Key_Right, "mnuNext"}, {Qt::Key_Up, "mnuFirst"}, {Qt::Key_Down, "mnuLast"}};
+        if (k->modifiers() == Qt::ControlModifier)
+            for (const auto& [key, name] : recordKeys) {
+                QAction* a = command(QLatin1String(name));
+                if (k->key() == key && a && a->isEnabled()) {
+                    k->ignore();
+                    return true;
+                }
+            }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
@@ -1296,7 +1317,7 @@ void TAddressMain::editRecord()
 
 bool TAddressMain::saveRecord()
 {
-    if (!ds_.editing())
+    if (!ds_.editing() || !takeTypedDate())
         return false;
     QString stored = memoForStorage(memo_->toPlainText().split(QLatin1Char('\n')));
     if (memo_->toPlainText().isEmpty())
@@ -1550,6 +1571,30 @@ void TAddressMain::pickDate()
     const store::ComposedFields c = ds_.composed();
     displayDate_->setText(QString::fromStdString(c.displayDate));
     refreshButtons();
+}
+
+bool TAddressMain::takeTypedDate()
+{
+    if (filling_ || !ds_.hasRecord() || !displayDate_->isModified())
+        return true;
+    const QString typed = displayDate_->text().trimmed();
+    std::string stored;
+    if (!typed.isEmpty()) {
+        stored = store::normaliseDate(typed.toStdString(), app::ShortDateFormat());
+        if (stored.empty()) {
+            ShowError(QStringLiteral("\"%1\" is not a date. Type the date as %2, or choose it with the Date button.")
+                          .arg(typed, QString::fromStdString(app::ShortDateFormat())));
+            displayDate_->setFocus();
+            displayDate_->selectAll();
+            return false;
+        }
+    }
+    displayDate_->setModified(false);
+    beginEditing();
+    ds_.setText("DATE", QString::fromStdString(stored));
+    displayDate_->setText(QString::fromStdString(ds_.composed().displayDate));
+    refreshButtons();
+    return true;
 }
 
 void TAddressMain::copyToClipboard()

@@ -100,6 +100,8 @@ public:
     void cloneRecord();
     void toggleTag();
     void pickDate();
+    // Stores the date typed in the Date box; false (after saying why) when it is no date.
+    bool takeTypedDate();
     void copyToClipboard();
     void pageDown(bool ctrl);
     void pageUp(bool ctrl);

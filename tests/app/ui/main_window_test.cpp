@@ -671,3 +671,56 @@ TEST_F(MainWindowTest, NewFileDialogProposesTheNextNameAndChecksIt)
     EXPECT_FALSE(app::Settings().hasKey("NewFileFieldLengths", "FieldFNAME"));
     EXPECT_EQ(w->recentlyUsed().first(), club);
 }
+
+// Ctrl+arrows move between records while an edit box has the focus (as it has after every move).
+TEST_F(MainWindowTest, RecordCommandsWorkFromTheEditBoxes)
+{
+    auto w = start();
+    ASSERT_TRUE(w->openFile(makeFile("PEOPLE.DBF", kPeople)));
+    QApplication::setActiveWindow(w.get());
+    QLineEdit* box = w->fieldEdit("FNAME");
+    box->setFocus();
+    QCoreApplication::processEvents();
+    const struct {
+        Qt::Key key;
+        const char* lname;
+    } steps[] = {{Qt::Key_Right, "Brown"}, {Qt::Key_Right, "Clark"}, {Qt::Key_Left, "Brown"},
+                 {Qt::Key_Up, "Adams"},    {Qt::Key_Down, "Clark"}};
+    for (const auto& s : steps) {
+        QTest::keyClick(QApplication::focusWidget(), s.key, Qt::ControlModifier);
+        EXPECT_EQ(w->fieldEdit("LNAME")->text(), s.lname) << s.key;
+    }
+    EXPECT_FALSE(w->editing());
+}
+
+// The Date box takes a date typed in the short date format and refuses anything else, saying so.
+TEST_F(MainWindowTest, DateBoxTakesATypedDate)
+{
+    auto w = start();
+    ASSERT_TRUE(w->openFile(makeFile("PEOPLE.DBF", kPeople)));  // Adams, 2001-01-01
+    const QString format = QString::fromStdString(app::ShortDateFormat());
+    const QString typed = QString::fromStdString(store::formatDate("19991231", format.toStdString()));
+    ASSERT_FALSE(typed.isEmpty());
+    QLineEdit* box = w->displayDateEdit();
+    EXPECT_FALSE(box->isReadOnly());
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, typed);
+    EXPECT_TRUE(w->editing());
+    ASSERT_TRUE(w->saveRecord());
+    EXPECT_EQ(w->TableAVX().getString("DATE"), "19991231");
+    EXPECT_EQ(box->text(), typed);
+
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("31.31.x"));
+    EXPECT_FALSE(w->saveRecord());
+    ASSERT_FALSE(messages_.empty());
+    EXPECT_EQ(messages_.back().kind, MessageKind::Error);
+    EXPECT_TRUE(messages_.back().text.startsWith(QStringLiteral("\"31.31.x\" is not a date"))) << messages_.back().text.toStdString();
+    EXPECT_EQ(w->TableAVX().getString("DATE"), "19991231");
+
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);  // an empty box clears the date
+    ASSERT_TRUE(w->saveRecord());
+    EXPECT_EQ(w->TableAVX().getString("DATE"), "");
+}
