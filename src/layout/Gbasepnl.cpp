@@ -758,8 +758,8 @@ void TGBasePanel::PanelKeyDown(QKeyEvent* e) {
     if (ctrl && k == Qt::Key_C) CopySelection();
     else if (ctrl && k == Qt::Key_X) CutSelection();
     else if (ctrl && k == Qt::Key_V) Paste();
+    else if (ctrl && ((k == Qt::Key_Z && (e->modifiers() & Qt::ShiftModifier)) || k == Qt::Key_Y)) Redo();
     else if (ctrl && k == Qt::Key_Z) Undo();
-    else if (ctrl && k == Qt::Key_Y) Redo();
     else if (!ctrl && k == Qt::Key_Delete) DeleteSelection();
     else if (!frame_->nudgeKey(k, e->modifiers())) {
         e->ignore();

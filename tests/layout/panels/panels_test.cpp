@@ -347,6 +347,11 @@ TEST_F(PanelTest, UndoAndRedoAMove) {
     QTest::keyClick(panel.get(), Qt::Key_Y, Qt::ControlModifier);
     settle();
     EXPECT_EQ(panel->objects()[0]->bounds(), QRect(70, 50, 40, 20));
+    // Ctrl+Shift+Z redoes too.
+    QTest::keyClick(panel.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(panel.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    settle();
+    EXPECT_EQ(panel->objects()[0]->bounds(), QRect(70, 50, 40, 20));
 
     // Undo all the way back to the placement, and no further.
     QTest::keyClick(panel.get(), Qt::Key_Z, Qt::ControlModifier);
