@@ -73,8 +73,8 @@ LabelSetup NewLabelSetup()
     s.nbrDown = 10;
     s.topMarg = 0.5f;
     s.leftMarg = 0.188f;
-    s.horizPitch = 2.765f;
-    s.vertPitch = 1.01f;
+    s.horizPitch = 2.75f;  // the sheet's real pitches (the catalogue's row), not 2.765 and 1.01
+    s.vertPitch = 1.0f;
     s.sheetWidth = 8.5f;
     s.sheetDepth = 11.0f;
     s.paperSize = "LTR";

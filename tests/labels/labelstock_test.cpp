@@ -132,7 +132,7 @@ TEST(LabelLayouts, WrittenRecordReadsBackRounded)
     EXPECT_EQ(r.binary, "BIN00007.L");
     EXPECT_EQ(r.tplDescrip, "Avery 5160  Address");
     EXPECT_FLOAT_EQ(r.leftMarg, 0.188f);
-    EXPECT_FLOAT_EQ(r.horizPitch, 2.765f);
+    EXPECT_FLOAT_EQ(r.horizPitch, 2.75f);
     EXPECT_EQ(r.nbrAcross, 3);
     EXPECT_EQ(r.nbrDown, 10);
     EXPECT_DOUBLE_EQ(r.midExtraX, 0.25);

@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "LabelGeometry.h"
+#include "LabelStock.h"
 #include "Table.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +224,24 @@ TEST(LabelCatalogue, PublishedGeometry) {
     ASSERT_NE(roll, nullptr);
     EXPECT_DOUBLE_EQ(roll->g.lblHeight, 1.125);
     EXPECT_DOUBLE_EQ(roll->g.lblWidth, 3.5);
+}
+
+// A new layout and the shipped 30-up layout place labels as the catalogue's Avery 5160 row does: a
+// pitch of 2.765 x 1.01 would drift 0.09 inch down the sheet by the last row.
+TEST(LabelCatalogue, NewAndShippedLayoutsUseTheSheetsPitches) {
+    const Template* t = find("Avery 5160  Address");
+    ASSERT_NE(t, nullptr);
+    const LabelGeometry n = addrova::labels::NewLabelSetup().geometry();
+    EXPECT_NEAR(n.horizPitch, t->g.horizPitch, 1e-6);
+    EXPECT_NEAR(n.vertPitch, t->g.vertPitch, 1e-6);
+    EXPECT_NEAR(n.lblWidth, t->g.lblWidth, 1e-6);
+    EXPECT_NEAR(n.topMarg + 9 * n.vertPitch + n.lblHeight, 10.5, 1e-6);  // the last row ends half an inch up
+
+    Table layouts;
+    layouts.open(kSysdata + "/LABEL.DBF", OpenMode::ReadOnly);
+    ASSERT_TRUE(layouts.goTop());
+    EXPECT_NEAR(layouts.getNumber("HORIZPITCH"), 2.75, 1e-9);
+    EXPECT_NEAR(layouts.getNumber("VERTPITCH"), 1.0, 1e-9);
 }
 
 TEST(LabelCatalogue, OneOutlinePerGeometry) {

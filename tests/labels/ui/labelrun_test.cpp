@@ -36,8 +36,8 @@ TEST_F(LabelRunTest, ThirtyOneRecordsFillOneSheetAndStartTheNext)
     EXPECT_EQ(rowOf(labels[30], s), 0);
     // The block starts 5 design pixels inside the label's corner.
     EXPECT_NEAR(labels[0].x, 0.188 + 5 / 96.0, 0.01);
-    EXPECT_NEAR(labels[4].x, 0.188 + 2.765 + 5 / 96.0, 0.01);
-    EXPECT_NEAR(labels[3].y - labels[0].y, 1.01, 0.01);
+    EXPECT_NEAR(labels[4].x, 0.188 + 2.75 + 5 / 96.0, 0.005);
+    EXPECT_NEAR(labels[3].y - labels[0].y, 1.0, 0.005);
 }
 
 TEST_F(LabelRunTest, MaskUsesOnlyItsPositionsOnEveryPage)

@@ -477,7 +477,7 @@ TEST_P(NewThroughTheDesigner, NewLayout)
         const char* field;
         double value;
     } numbers[] = {{"LBLHEIGHT", 1.0},  {"LBLWIDTH", 2.625},  {"NBRACROSS", 3},    {"NBRDOWN", 10},
-                   {"TOPMARG", 0.5},    {"LEFTMARG", 0.188},  {"HORIZPITCH", 2.765}, {"VERTPITCH", 1.01},
+                   {"TOPMARG", 0.5},    {"LEFTMARG", 0.188},  {"HORIZPITCH", 2.75}, {"VERTPITCH", 1.0},
                    {"SHEETWIDTH", 8.5}, {"SHEETDEPTH", 11.0}, {"MIDEXTRAX", 0},    {"MIDEXTRAY", 0}};
     for (const auto& n : numbers)
         EXPECT_DOUBLE_EQ(layouts_.getNumber(n.field), n.value) << n.field;
@@ -582,8 +582,8 @@ TEST_F(LabelWindowTest, PositionDialog)
     const double sc = 0.2 * ppi;
     EXPECT_EQ(d.sheet()->paperRect().right(), 10 + static_cast<int>(8.5 * sc));
     const QRect p4 = d.sheet()->positionRect(4);  // column 1, row 1
-    EXPECT_EQ(p4.left(), static_cast<int>(0.188 * sc) + static_cast<int>(2.765 * sc) + 10);
-    EXPECT_EQ(p4.top(), static_cast<int>(0.5 * sc) + static_cast<int>(1.01 * sc) + 10);
+    EXPECT_EQ(p4.left(), static_cast<int>(0.188 * sc) + static_cast<int>(2.75 * sc) + 10);
+    EXPECT_EQ(p4.top(), static_cast<int>(0.5 * sc) + static_cast<int>(1.0 * sc) + 10);
     EXPECT_EQ(p4.width(), static_cast<int>(2.625 * sc));
     QTest::mouseClick(d.sheet(), Qt::LeftButton, {}, p4.center());
     EXPECT_FALSE(d.mask().test(4));
