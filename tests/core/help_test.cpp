@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
@@ -205,6 +207,41 @@ TEST_F(Help, GettingStartedLinksOpenTheirTopics)
     window.linkClicked(QUrl(QStringLiteral("#nothing")));
     EXPECT_EQ(helpWindow()->currentPage(), QStringLiteral("contents.html"));
     std::filesystem::remove(ini);
+}
+
+// Links followed in the page itself, as a person does: the browser resolves them against the page.
+TEST_F(Help, GettingStartedLinksWorkFromThePage)
+{
+    const auto ini = std::filesystem::temp_directory_path() / ("addrova_gsk_" + std::to_string(::getpid()) + ".ini");
+    help::TGettingStarted window{app::ProfileFile(ini.string())};
+    window.show();
+    QApplication::setActiveWindow(&window);
+    helpWindow()->showPage(QString::fromLatin1(help::kContentsPage));
+    window.page()->setFocus();
+    QTest::keyClick(window.page(), Qt::Key_Tab);  // the first link: New
+    QTest::keyClick(window.page(), Qt::Key_Return);
+    EXPECT_EQ(helpWindow()->currentPage(), help::TopicPage(1037));
+    const QUrl resolved = window.page()->source().resolved(QUrl(QStringLiteral("#dbase")));
+    emit window.page()->anchorClicked(resolved);
+    EXPECT_EQ(helpWindow()->currentPage(), help::TopicPage(1021));
+    window.close();
+    std::filesystem::remove(ini);
+}
+
+// The help window opens centred and closes with Esc or Ctrl+W.
+TEST_F(Help, HelpWindowOpensCentredAndClosesFromTheKeyboard)
+{
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        help::ShowHelpContents();
+        help::THelpWindow* w = helpWindow();
+        ASSERT_TRUE(w->isVisible());
+        const QRect screen = w->screen()->availableGeometry();
+        EXPECT_NEAR(w->frameGeometry().center().x(), screen.center().x(), 2);
+        EXPECT_NEAR(w->frameGeometry().center().y(), screen.center().y(), 2);
+        QApplication::setActiveWindow(w);
+        QTest::keyClick(w->browser(), key[0].key(), key[0].keyboardModifiers());
+        EXPECT_FALSE(w->isVisible()) << key.toString().toStdString();
+    }
 }
 
 TEST_F(Help, GettingStartedCheckBoxIsKeptInMisc)

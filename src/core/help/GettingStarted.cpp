@@ -91,7 +91,13 @@ TGettingStarted::TGettingStarted(app::ProfileFile ini, QWidget* parent) : QDialo
 
 void TGettingStarted::linkClicked(const QUrl& url)
 {
-    const QString text = AnchorText(*page_->document(), url.toString());
+    // The browser hands out links resolved against the page ("file:///.../page.html#new"); the page
+    // itself holds "#new".
+    QString href = url.toString();
+    if (url.hasFragment() &&
+        (url.isRelative() || url.adjusted(QUrl::RemoveFragment) == page_->source().adjusted(QUrl::RemoveFragment)))
+        href = QLatin1Char('#') + url.fragment();
+    const QString text = AnchorText(*page_->document(), href);
     if (auto topic = GettingStartedTopic(text))
         ShowHelp(*topic);
 }

@@ -11,9 +11,11 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -99,6 +101,12 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(bar);
     layout->addWidget(browser_, 1);
     resize(640, 560);
+    // Closed from the keyboard like any other window of the program.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* close = new QShortcut(key, this);
+        close->setContext(Qt::WindowShortcut);
+        connect(close, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 QString THelpWindow::currentPage() const
@@ -188,6 +196,14 @@ THelpWindow* targetWindow()
 
 void present(THelpWindow* w)
 {
+    if (!w->isVisible()) {
+        // Centred at the size its layout gives it: over the main window, or mid-screen without one.
+        w->ensurePolished();
+        if (w->layout())
+            w->layout()->activate();
+        w->resize(w->size().expandedTo(w->minimumSizeHint()));
+        ui::CenterOverMain(w);
+    }
     w->show();
     w->raise();
     w->activateWindow();
