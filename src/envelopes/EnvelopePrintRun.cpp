@@ -7,6 +7,7 @@
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "RecordSource.h"
+#include "Settings.h"
 #include "Table.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,30 @@
 #include <algorithm>
 
 namespace addrova::envelopes {
+
+void LoadPreferences(const app::ProfileFile& settings, print::PrinterControl& printer)
+{
+    const EnvelopePrinterChoice c = LoadEnvelopePrinter(settings);
+    if (!c.printer.empty())
+        printer.SetPrinterByName(QString::fromStdString(PrinterNameBeforeOn(c.printer)));
+    if (!c.bin.empty())
+        printer.SetPaperSourceByName(QString::fromStdString(c.bin));
+    if (!c.paper.empty())
+        printer.SetPaperByName(QString::fromStdString(c.paper));
+    if (c.orientation >= 0)
+        printer.SetOrientation(c.orientation != 0 ? print::Orientation::Landscape : print::Orientation::Portrait);
+}
+
+void SavePreferences(app::ProfileFile& settings, const print::PrinterControl& printer, const FeedMethod& feed)
+{
+    SaveFeed(settings, feed);
+    EnvelopePrinterChoice c;
+    c.printer = printer.PrinterName().toStdString();
+    c.bin = printer.PaperSourceName().toStdString();
+    c.paper = printer.PaperName().toStdString();
+    c.orientation = printer.GetOrientation() == print::Orientation::Landscape ? 1 : 0;
+    SaveEnvelopePrinter(settings, c);
+}
 
 EnvelopePrintRun::EnvelopePrintRun(store::Table& address, EnvelopeSetup setup, std::string sysdataDir,
                                    EnvelopePrintOptions options, EnvelopeRunHooks hooks, std::string tagId,

@@ -25,9 +25,20 @@ class StandaloneHost;
 class TableRecordSource;
 }
 
+namespace addrova::app {
+class ProfileFile;
+}
+
 namespace addrova::envelopes {
 
 using print::RecordChoice;
+
+// The saved envelope printer made current on `printer`: the printer by name (before " ON "), the
+// paper source and the paper by name, and the orientation; names the engine does not know leave
+// its choice as it was.
+void LoadPreferences(const app::ProfileFile& settings, print::PrinterControl& printer);
+// The feed method and the printer's current printer, source, paper and orientation.
+void SavePreferences(app::ProfileFile& settings, const print::PrinterControl& printer, const FeedMethod& feed);
 
 struct EnvelopePrintOptions {
     RecordChoice choice = RecordChoice::OnlyCurrent;

@@ -2,7 +2,9 @@
 
 #include "Table.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +54,20 @@ double EnvelopeHeight(int code)
 {
     const int i = EnvelopeSizeIndex(code);
     return i < 0 ? -1.0 : kEnvelopeSizes[static_cast<size_t>(i)].height;
+}
+
+int EnvelopeZoomStep(int percent, int direction)
+{
+    if (direction > 0 && percent < 140)
+        return std::min(140, percent + 10);
+    if (direction < 0 && percent > 60)
+        return std::max(60, percent - 10);
+    return percent;
+}
+
+int PanelPixels(double inches, int ppi)
+{
+    return inches <= 0 ? 0 : static_cast<int>(std::lround(inches * ppi));
 }
 
 void EnvelopeSetup::setNumber(int code)

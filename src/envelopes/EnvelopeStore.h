@@ -33,6 +33,11 @@ inline constexpr const char* kNewEnvelope = "<New envelope>";
 inline constexpr const char* kDefinitionMissing = "Envelope definition file has been removed from the sysdata directory";
 inline constexpr size_t kDescriptionKept = 50;
 
+// The designer's zoom, in percent: a step of 10 down only while above 60, up only while below 140.
+int EnvelopeZoomStep(int percent, int direction);
+// A side of the design panel at zoom 1.0: Round(inches x ppi); an unknown size (-1) gives 0.
+int PanelPixels(double inches, int ppi);
+
 // The window's copy of a layout record, text in the table's code page.
 struct EnvelopeSetup {
     std::string descript = "Envelope #10";
