@@ -206,7 +206,7 @@ TEnvelopeFeed::TEnvelopeFeed(const FeedMethod& feed, QWidget* parent) : QDialog(
     v->addWidget(box);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    show(feed_);
+    showFeed(feed_);
 }
 
 QRadioButton* TEnvelopeFeed::button(const QString& caption) const
@@ -217,7 +217,7 @@ QRadioButton* TEnvelopeFeed::button(const QString& caption) const
     return nullptr;
 }
 
-void TEnvelopeFeed::show(const FeedMethod& f)
+void TEnvelopeFeed::showFeed(const FeedMethod& f)
 {
     // Radio buttons of three groups share one parent each; set them without the group's exclusivity
     // getting in the way.
@@ -246,7 +246,7 @@ void TEnvelopeFeed::choose()
     f.facing = button(QStringLiteral("&Up"))->isChecked() ? faceUp : faceDown;
     f.clockwise = clockwise_->isChecked();
     feed_ = f;
-    show(f);
+    showFeed(f);
 }
 
 // ---- TEnvelopePrePrint ----

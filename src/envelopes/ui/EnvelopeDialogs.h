@@ -70,7 +70,7 @@ public:
 
 private:
     void choose();
-    void show(const FeedMethod& f);
+    void showFeed(const FeedMethod& f);
 
     FeedMethod feed_;
     FeedPicture* picture_;
