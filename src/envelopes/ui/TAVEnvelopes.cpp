@@ -507,6 +507,9 @@ bool ShowPrintEnvelopes(store::Table& address, bool filterSet, const std::string
     const uint32_t recno = address.eof() ? 0 : address.recNo();
     print::PrinterControl& engine = print::Engine();
     const QString printer = engine.PrinterName();
+    const int paperCode = engine.PaperCode();
+    const print::Orientation orientation = engine.GetOrientation();
+    const double pageW = engine.PageWidth(), pageH = engine.PageHeight();
     {
         EnvelopeScreenContext c;
         c.sysdataDir = app::SysdataDir();
@@ -522,10 +525,17 @@ bool ShowPrintEnvelopes(store::Table& address, bool filterSet, const std::string
     address.setOrder(order);
     if (recno > 0)
         address.go(recno);
-    // The envelope's paper and feed orientation are not left on the program's printer.
-    engine.SelectDefaultPrinter();
+    // The envelope's printer, paper and feed orientation are not left on the program's printer.
     if (!printer.isEmpty())
         engine.SetPrinterByName(printer);
+    else
+        engine.SelectDefaultPrinter();
+    if (engine.PrinterName() == printer) {
+        engine.SetOrientation(print::Orientation::Portrait);
+        if (paperCode == 0 || !engine.SetPaperCode(paperCode))
+            engine.SetCustomPaper(std::min(pageW, pageH), std::max(pageW, pageH));
+        engine.SetOrientation(orientation);
+    }
     return true;
 }
 

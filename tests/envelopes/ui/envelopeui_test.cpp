@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTimer>
 #include <QtTest>
 
 namespace envelope_test {
@@ -279,6 +280,43 @@ TEST_F(EnvelopeUiTest, FeedDialogsRememberTheChoices)
     w->PreviewButtonClick();
     EXPECT_EQ(seen, chosen);
     EXPECT_EQ(LoadFeed(settings()), chosen);
+}
+
+TEST_F(EnvelopeUiTest, TheWindowLeavesTheProgramPrinterAsItWas)
+{
+    add("Rec01");
+    t_.goTop();
+    layouts_.close();
+    print::PrinterControl& engine = print::Engine();
+    engine.SetPaperCode(print::PaperLetter);
+    engine.SetOrientation(print::Orientation::Portrait);
+    app::ProfileFile ini = settings();
+    ini.writeInt("Envelope Printer", "Orientation", 1);
+    bool seenLandscape = false;
+    // Closes the window once it is up; gives up (and fails) after a few seconds.
+    bool found = false;
+    int tries = 0;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        ++tries;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* e = qobject_cast<TAVEnvelopes*>(top); e && e->isVisible()) {
+                found = true;
+                seenLandscape = engine.GetOrientation() == print::Orientation::Landscape;
+                // Later, from the window's own loop: the window may show itself inside a nested one.
+                QTimer::singleShot(200, e, &QDialog::reject);
+            }
+        if (found || tries > 250)
+            closer.stop();
+    });
+    closer.start();
+    EXPECT_TRUE(ShowPrintEnvelopes(t_, true, ""));
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(seenLandscape);  // the saved envelope printer was applied while the window was open
+    EXPECT_EQ(engine.GetOrientation(), print::Orientation::Portrait);
+    EXPECT_EQ(engine.PaperCode(), print::PaperLetter);
+    EXPECT_EQ(t_.recNo(), 1u);
 }
 
 TEST_F(EnvelopeUiTest, Screenshots)
