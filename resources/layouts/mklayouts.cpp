@@ -3,6 +3,8 @@
 //
 //   addrova-mklayouts SYSDATA_DIR
 
+#include "EnvelopeStore.h"
+#include "GMultiLine.h"
 #include "GPanels.h"
 #include "LabelStock.h"
 #include "SystemTables.h"
@@ -36,6 +38,30 @@ void writeAddressLayout(const labels::LabelSetup& s, const QString& path)
     panel.SaveToFile(path);
 }
 
+// A No. 10 business envelope: a return-address block in the return address area and the address
+// block in the USPS address area, in inches on the 9.5 x 4.125 envelope.
+void writeEnvelopeLayout(const QString& path)
+{
+    layout::TEnvelopePanel panel;
+    panel.setPpi(96);
+    panel.resize(912, 396);
+    auto px = [](double inches) { return static_cast<int>(std::lround(inches * 96)); };
+    layout::LayoutFont font;
+    font.name = QStringLiteral("Arial");
+
+    auto* ret = new layout::TGMultiLineLabel(&panel);
+    font.size = 9;
+    ret->setFont(font);
+    ret->setItems({QStringLiteral("Your Name"), QStringLiteral("Your Street"), QStringLiteral("City, ST 00000")});
+    panel.AddObject(ret, QRect(px(0.25), px(0.25), px(2.75), px(0.6)));
+
+    auto* address = new layout::TGDMultiLineAddressLabel(&panel);
+    font.size = 12;
+    address->setFont(font);
+    panel.AddObject(address, QRect(px(4.0), px(1.75), px(4.75), px(1.1)));
+    panel.SaveToFile(path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -52,7 +78,8 @@ int main(int argc, char** argv)
         if (dir.back() != '/')
             dir += '/';
         QDir().mkpath(QString::fromStdString(dir));
-        for (const char* f : {"LABEL.DBF", "LABEL.CDX", "LABEL.FPT", "BIN00001.L"})
+        for (const char* f : {"LABEL.DBF", "LABEL.CDX", "LABEL.FPT", "BIN00001.L", "ENVELOPE.DBF", "ENVELOPE.CDX",
+                              "BIN00001.E"})
             QFile::remove(QString::fromStdString(dir + f));
 
         labels::LabelSetup s = labels::NewLabelSetup();
@@ -70,6 +97,22 @@ int main(int argc, char** argv)
         labels::WriteLabelSetup(t, s);
         t.post();
         t.close();
+
+        envelopes::EnvelopeSetup e;
+        e.descript = "Business envelope No. 10";
+        e.setNumber(envelopes::kEnvelope10);
+        e.binary = "BIN00001.E";
+        writeEnvelopeLayout(QString::fromStdString(dir + e.binary));
+        store::Table et;
+        const std::string eproblem = store::openSystemTable(store::SystemTable::Envelope, et, dir);
+        if (!eproblem.empty()) {
+            std::fprintf(stderr, "addrova-mklayouts: %s\n", eproblem.c_str());
+            return 1;
+        }
+        et.appendBlank();
+        envelopes::WriteEnvelopeSetup(et, e);
+        et.post();
+        et.close();
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "addrova-mklayouts: %s\n", e.what());

@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
     addLayoutVerbs(verbs);
     addPostalVerbs(verbs);
     addLabelVerbs(verbs);
+    addEnvelopeVerbs(verbs);
     qInstallMessageHandler(qtMessage);
     auto find = [&](const char* name) {
         return std::find_if(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == name; });

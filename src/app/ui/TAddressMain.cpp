@@ -4,6 +4,7 @@
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "RebuildWindows.h"
+#include "TAVEnvelopes.h"
 #include "TLabelSetupScreen.h"
 
 #include "AddressFile.h"
@@ -413,6 +414,8 @@ void TAddressMain::buildMenus()
     labels::RegisterTheLabelDesigner();
     handle(QStringLiteral("mnuPrintLabels"),
            [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuPrintEnvelopes"),
+           [this] { envelopes::ShowPrintEnvelopes(table_, filterSet(), tagId(), this); });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);

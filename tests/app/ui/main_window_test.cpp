@@ -621,7 +621,8 @@ TEST_F(MainWindowTest, LaterWindowsAreDisabledUntilTheyGiveAHandler)
 {
     auto w = start();
     ASSERT_TRUE(w->openFile(makeFile("PEOPLE.DBF", kPeople)));
-    const char* later[] = {"mnuPrintLetters", "mnuPrintEnvelopes", "mnuPrintReports",
+    EXPECT_TRUE(w->command("mnuPrintEnvelopes")->isEnabled());
+    const char* later[] = {"mnuPrintLetters", "mnuPrintReports",
                            "mnuPrintCurrent", "btnLetters", "mnuImportASCII", "mnuImportDBF", "mnuExport",
                            "mnuCountZip", "mnuCheckDuplicates", "mnuSearchReplace"};
     for (const char* c : later) {

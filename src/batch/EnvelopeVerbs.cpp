@@ -1,0 +1,174 @@
+#include "Batch.h"
+
+#include "CodePage.h"
+#include "EnvelopePrintRun.h"
+#include "EnvelopeStore.h"
+#include "PrintJob.h"
+#include "PrinterControl.h"
+#include "ProgramDir.h"
+#include "SystemTables.h"
+#include "Table.h"
+
+#include <QApplication>
+#include <chrono>
+#include <iostream>
+#include <stdexcept>
+
+namespace addrova::batch {
+
+namespace {
+
+using store::OpenMode;
+using store::Table;
+
+long long wholeNumber(const std::string& text, const char* what)
+{
+    size_t used = 0;
+    long long v = 0;
+    try {
+        v = std::stoll(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size())
+        throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
+    return v;
+}
+
+// The stored envelope layout described `description` (as typed, trailing blanks aside).
+envelopes::EnvelopeSetup findEnvelopeLayout(const std::string& description)
+{
+    Table layouts;
+    const std::string problem = store::openSystemTable(store::SystemTable::Envelope, layouts, app::SysdataDir());
+    if (!problem.empty())
+        throw std::runtime_error(problem);
+    layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
+    const std::string wanted = store::fromUtf8(description, layouts.codePage());
+    std::vector<std::string> known;
+    for (layouts.goTop(); !layouts.eof(); layouts.skip()) {
+        envelopes::EnvelopeSetup s = envelopes::ReadEnvelopeSetup(layouts);
+        if (s.descript == wanted)
+            return s;
+        known.push_back(store::toUtf8(s.descript, layouts.codePage()));
+    }
+    std::string msg = "no envelope layout is described \"" + description + "\"";
+    if (known.empty())
+        msg += " (ENVELOPE.DBF holds no layouts)";
+    else {
+        msg += "; the layouts are:";
+        for (const auto& k : known)
+            msg += "\n  " + k;
+    }
+    throw std::runtime_error(msg);
+}
+
+int envelopesVerb(const Args& a)
+{
+    if (!a.has("pdf"))
+        throw UsageError{"--pdf OUT.pdf is required"};
+    if (!a.has("layout"))
+        throw UsageError{"--layout DESCRIPTION is required"};
+    if (int(a.has("all")) + int(a.has("filter")) + int(a.has("recno")) > 1)
+        throw UsageError{"choose one of --all, --filter and --recno"};
+    envelopes::EnvelopePaper paper = envelopes::EnvelopePaper::EnvelopeExact;
+    if (a.has("paper")) {
+        std::string p = a.get("paper");
+        for (auto& c : p)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (p == "letter")
+            paper = envelopes::EnvelopePaper::Letter;
+        else if (p != "envelope")
+            throw UsageError{"--paper must be letter or envelope, not \"" + a.get("paper") + "\""};
+    }
+    envelopes::EnvelopePrintOptions o;
+    o.choice = envelopes::RecordChoice::Filter;
+    try {
+        o.feed = envelopes::ParseFeed(a.get("feed"));
+    } catch (const std::invalid_argument& e) {
+        throw UsageError{e.what()};
+    }
+    if (a.has("copies")) {
+        const long long c = wholeNumber(a.get("copies"), "--copies");
+        if (c < 1 || c > 99)
+            throw UsageError{"--copies must be 1 to 99"};
+        o.copies = static_cast<int>(c);
+    }
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "addrova-batch";
+    static char* argv[] = {name, nullptr};
+    QApplication qapp(argc, argv);
+
+    app::PrepareProgramDir();
+    const envelopes::EnvelopeSetup setup = findEnvelopeLayout(a.get("layout"));
+
+    Table t;
+    t.open(a.positional[0], OpenMode::ReadOnly);
+    t.setDeleted(true);
+    if (a.has("order"))
+        t.setOrder(std::string_view(a.get("order")));
+    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
+    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
+    if (a.has("all"))
+        o.choice = envelopes::RecordChoice::All;
+    if (a.has("recno")) {
+        const long long n = wholeNumber(a.get("recno"), "--recno");
+        if (n < 1 || n > t.recCount())
+            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
+        t.go(static_cast<uint32_t>(n));
+        o.choice = envelopes::RecordChoice::OnlyCurrent;
+    } else {
+        t.goTop();
+    }
+
+    envelopes::EnvelopeRunHooks hooks;
+    hooks.info = [](const QString& s) {
+        QString line = s;
+        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
+    };
+    envelopes::EnvelopePrintRun run(t, setup, app::SysdataDir(), o, hooks, app::GlobalTagId(),
+                                    app::ShortDateFormat());
+    if (!run.LoadLayout())
+        return 1;
+    print::PrinterControl printer;
+    printer.SetPrinterByName(print::PrinterControl::PdfPrinterName());
+    run.SetPaper(printer, paper);
+    run.ApplyRecordChoice();
+    if (t.eof()) {
+        std::cerr << "addrova-batch envelopes: no record to print\n";
+        return 1;
+    }
+    print::PrintJob job(printer);
+    run.ConfigureJob(job, false);
+    const auto started = std::chrono::steady_clock::now();
+    const QString out = QString::fromStdString(a.get("pdf"));
+    if (!job.PrintToPdf(out)) {
+        std::cerr << "addrova-batch envelopes: " << job.ErrorText().toStdString() << "\n";
+        return 1;
+    }
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cerr << run.envelopesPrinted() << " envelopes on " << job.PageNumber() << " pages of "
+              << printer.PageWidth() << " x " << printer.PageHeight() << " in, layout at " << run.offset().x << ", "
+              << run.offset().y << " in, " << secs << " s: " << out.toStdString() << "\n";
+    return 0;
+}
+
+}  // namespace
+
+void addEnvelopeVerbs(std::vector<Verb>& verbs)
+{
+    verbs.push_back({"envelopes",
+                     "ADDRESSFILE --layout DESCRIPTION [--all|--filter EXPR|--recno N] [--order TAG] [--copies N] "
+                     "[--feed \"face-down,landscape,center,ccw\"] [--paper letter] --pdf OUT.pdf",
+                     "prints envelopes of a stored layout (ENVELOPE.DBF) to a PDF file, one per page, as \"Print "
+                     "Envelope\" does; the page is the envelope unless --paper letter puts it on a Letter sheet",
+                     {"layout", "filter", "recno", "order", "copies", "feed", "paper", "pdf"},
+                     {"all"},
+                     1,
+                     1,
+                     envelopesVerb});
+}
+
+}  // namespace addrova::batch
