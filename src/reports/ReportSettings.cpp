@@ -55,7 +55,9 @@ int32_t LengthToThousandths(int length, int ppi)
 
 int ThousandthsToLength(int32_t value, int ppi)
 {
-    return static_cast<int>(static_cast<int64_t>(value) * ppi / 1000);
+    // Rounded, not truncated: the stored value is truncated already, and truncating again would
+    // take a unit off a band (33 units -> 343 -> 32) at every save.
+    return static_cast<int>((static_cast<int64_t>(value) * ppi + 500) / 1000);
 }
 
 uint32_t MixShade(uint32_t colour, int percent)

@@ -50,7 +50,7 @@ struct ReportSettings {
     void read(layout::StreamReader& r, int ppi);
 };
 
-// Stored value of a length and the length of a stored value.
+// Stored value of a length (truncated) and the length of a stored value (rounded to the unit).
 int32_t LengthToThousandths(int length, int ppi);
 int ThousandthsToLength(int32_t value, int ppi);
 
