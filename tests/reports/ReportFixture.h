@@ -7,6 +7,7 @@
 #include "Common.h"
 #include "PdfProbe.h"
 #include "ReportSettings.h"
+#include "SystemTables.h"
 #include "Table.h"
 
 #include <QImage>

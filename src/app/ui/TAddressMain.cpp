@@ -5,6 +5,7 @@
 #include "PrinterControl.h"
 #include "RebuildWindows.h"
 #include "TLabelSetupScreen.h"
+#include "TReportSetup.h"
 
 #include "AddressFile.h"
 #include "CodePage.h"
@@ -413,6 +414,8 @@ void TAddressMain::buildMenus()
     labels::RegisterTheLabelDesigner();
     handle(QStringLiteral("mnuPrintLabels"),
            [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuPrintReports"), [this] { reports::ShowPrintReports(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuPrintCurrent"), [this] { reports::ShowPrintCurrentRecord(table_, this); });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);
