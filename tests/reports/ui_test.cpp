@@ -112,6 +112,19 @@ TEST_F(ReportUiTest, PagesAndTheBuiltInTitle)
     w.PreviewButtonClick();
     EXPECT_TRUE(status.endsWith(QStringLiteral("Report Preview Ready!"))) << status.toStdString();
     EXPECT_EQ(pages, 1);
+
+    // The shipped phone list.
+    w.Pages()->setCurrentIndex(1);
+    ReportStatusHooks().previewShown = [&](print::TPreviewForm& f) {
+        f.show();
+        f.resize(900, 760);
+        settle();
+        shot(f, "report-preview.png");
+        pages = f.Control()->PageCount();
+        f.close();
+    };
+    w.PreviewButtonClick();
+    EXPECT_EQ(pages, 1);
 }
 
 TEST_F(ReportUiTest, NewReportThroughTheDesignerSavedAndPreviewed)
@@ -190,9 +203,7 @@ TEST_F(ReportUiTest, NewReportThroughTheDesignerSavedAndPreviewed)
     };
     ReportStatusHooks().previewShown = [&](print::TPreviewForm& f) {
         f.show();
-        f.resize(900, 760);
         settle();
-        shot(f, "report-preview.png");
         page = f.Control()->widget()->grab().toImage();
         f.close();
     };
