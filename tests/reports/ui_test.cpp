@@ -151,7 +151,12 @@ TEST_F(ReportUiTest, NewReportThroughTheDesignerSavedAndPreviewed)
             EXPECT_DOUBLE_EQ(p.Margin(2)->value(), 2.5);
             p.Margin(2)->setValue(0.75);
             p.Landscape()->setChecked(true);
-            p.Tabs()->setCurrentIndex(2);  // "Detail"
+            // The miniature at 20 pixels an inch: the detail area in the middle, the paper's corner.
+            p.MiniatureClicked(QPoint(100, 80));
+            EXPECT_EQ(p.Tabs()->currentIndex(), 2);  // "Detail"
+            p.MiniatureClicked(QPoint(2, 2));
+            EXPECT_EQ(p.Tabs()->currentIndex(), 0);
+            p.Tabs()->setCurrentIndex(2);
             p.show();
             settle();
             shot(p, "report-layout.png");

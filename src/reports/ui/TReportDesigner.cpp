@@ -654,6 +654,7 @@ TReportProperties::TReportProperties(const ReportSettings& settings, int ppi, QW
     picture_->setObjectName(QStringLiteral("Miniature"));
     picture_->setMinimumSize(240, 240);
     picture_->setAlignment(Qt::AlignCenter);
+    picture_->installEventFilter(this);
     right->addWidget(picture_);
     auto* buttons = new QHBoxLayout;
     auto mk = [&](const QString& caption) {
@@ -735,23 +736,33 @@ void TReportProperties::DefaultsClick()
     load(d);
 }
 
+void TReportProperties::bandAreas(const ReportSettings& s, QRect areas[4], QSize& paper) const
+{
+    const double k = 1.0 / (0.05 * ppi_);  // design units to miniature pixels
+    const int w = int(s.pageWidth * k), h = int(s.pageHeight * k);
+    paper = QSize(w, h);
+    const int l = int(s.leftMargin * k), t = int(s.topMargin * k), r = w - int(s.rightMargin * k),
+              b = h - int(s.bottomMargin * k);
+    const int hh = int(s.headerHeight * k), fh = int(s.footerHeight * k), mh = int(kMemoHeight * k);
+    areas[0] = QRect(QPoint(l, t), QPoint(r, t + hh));
+    areas[1] = QRect(QPoint(l, t + hh), QPoint(r, b - fh - mh));
+    areas[2] = QRect(QPoint(l, b - fh - mh), QPoint(r, b - fh));
+    areas[3] = QRect(QPoint(l, b - fh), QPoint(r, b));
+}
+
 QImage TReportProperties::Miniature() const
 {
     const ReportSettings s = Result();
-    const double k = 1.0 / (0.05 * ppi_);  // design units to miniature pixels
-    const int w = int(s.pageWidth * k), h = int(s.pageHeight * k);
+    QRect areas[4];
+    QSize paper;
+    bandAreas(s, areas, paper);
+    const int w = paper.width(), h = paper.height();
     QImage img(w + 1, h + 1, QImage::Format_RGB32);
     img.fill(QColor(0x80, 0x80, 0x80));
     QPainter p(&img);
     p.fillRect(0, 0, w, h, Qt::white);
     p.setPen(Qt::black);
     p.drawRect(0, 0, w, h);
-    const int l = int(s.leftMargin * k), t = int(s.topMargin * k), r = w - int(s.rightMargin * k),
-              b = h - int(s.bottomMargin * k);
-    const int hh = int(s.headerHeight * k), fh = int(s.footerHeight * k), mh = int(kMemoHeight * k);
-    const QRect areas[] = {QRect(QPoint(l, t), QPoint(r, t + hh)),
-                           QRect(QPoint(l, t + hh), QPoint(r, b - fh - mh)),
-                           QRect(QPoint(l, b - fh - mh), QPoint(r, b - fh)), QRect(QPoint(l, b - fh), QPoint(r, b))};
     for (int i = 0; i < 4; ++i) {
         ReportSettings copy = s;
         const BandFrame& f = frameOf(copy, i);
@@ -770,6 +781,34 @@ QImage TReportProperties::Miniature() const
             p.fillRect(a.right() - lw + 1, a.top(), lw, a.height(), Qt::black);
     }
     return img;
+}
+
+void TReportProperties::MiniatureClicked(QPoint at)
+{
+    QRect areas[4];
+    QSize paper;
+    bandAreas(Result(), areas, paper);
+    // Header first: the bands lie inside the paper.
+    for (int i = 0; i < 4; ++i) {
+        if (areas[i].contains(at)) {
+            tabs_->setCurrentIndex(i + 1);
+            return;
+        }
+    }
+    if (QRect(QPoint(0, 0), paper).contains(at))
+        tabs_->setCurrentIndex(0);
+}
+
+bool TReportProperties::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == picture_ && event->type() == QEvent::MouseButtonPress) {
+        const auto* me = static_cast<QMouseEvent*>(event);
+        const QSize pix = picture_->pixmap().size();
+        const QPoint offset((picture_->width() - pix.width()) / 2, (picture_->height() - pix.height()) / 2);
+        MiniatureClicked(me->position().toPoint() - offset);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TReportProperties::changed()

@@ -115,10 +115,17 @@ public:
     QTabWidget* Tabs() const { return tabs_; }
     // The miniature: paper and band areas at 20 pixels an inch.
     QImage Miniature() const;
+    // A click on the miniature at a point of its picture: a band area opens its tab, the paper the
+    // page tab.
+    void MiniatureClicked(QPoint at);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void load(const ReportSettings& s);
     void changed();
+    void bandAreas(const ReportSettings& s, QRect areas[4], QSize& paper) const;
 
     ReportSettings s_;
     int ppi_;
