@@ -188,6 +188,15 @@ TEST_F(ReportUiTest, NewReportThroughTheDesignerSavedAndPreviewed)
         d.UseBox(2)->setChecked(true);  // the memo band shows the record's memo
         settle();
         EXPECT_EQ(d.MemoBox()->toPlainText(), QStringLiteral("Met at the fair."));
+        // Sizers: the detail band grows with the drag; the header dragged to 0 is unticked at Save
+        // and its object stays out of the file.
+        d.DragSizer(1, d.Settings().detailHeight, 40, false);
+        d.DragSizer(1, 33, 40, true);
+        EXPECT_EQ(d.DetailBand()->height(), 73);
+        d.DragSizer(0, 33, -50, true);
+        EXPECT_EQ(d.Settings().headerHeight, 0);
+        d.DragSizer(0, 0, 33, true);  // and back
+        EXPECT_EQ(d.Settings().headerHeight, 33);
         d.DescriptionEdit()->setText(QStringLiteral("Names only"));
         shot(d, "report-designer.png");
         d.SaveButtonClick();
@@ -246,6 +255,27 @@ TEST_F(ReportUiTest, SavingWithoutBandsAndDeleting)
     ASSERT_FALSE(messages_.empty());
     EXPECT_EQ(messages_.back(), QStringLiteral("No report bands are selected. Please select at least one"));
     EXPECT_EQ(gridTexts(w).size(), 1);
+
+    // A header dragged to nothing is unticked at Save and keeps its objects out of the file.
+    w.designerShown = [&](TReportDesigner& d) {
+        auto* o = new layout::TGPLabel(d.HeaderBand());
+        o->setName(QStringLiteral("Gone"));
+        o->setCaption(QStringLiteral("Gone"));
+        d.DragSizer(0, 33, -40, true);
+        d.DescriptionEdit()->setText(QStringLiteral("Headless"));
+        d.SaveButtonClick();
+        EXPECT_FALSE(d.UseBox(0)->isChecked());
+        return d.Saved();
+    };
+    w.NewButtonClick();
+    QObject owner, header, detail, footer;
+    ReportSettings s;
+    ASSERT_TRUE(LoadReportFile(QString::fromStdString(sysdata_) + QStringLiteral("BIN00002.R"),
+                               ReportBands{&owner, &header, &detail, &footer}, s, 96));
+    EXPECT_FALSE(s.useHeader);
+    EXPECT_TRUE(layout::layoutObjects(&header).empty());
+    ASSERT_TRUE(reports_.goTop());
+    w.DeleteButtonClick();  // "Headless" sorts first
 
     // Delete the phone list: record and file go; the buttons follow the empty list.
     w.DeleteButtonClick();

@@ -475,7 +475,8 @@ void TReportDesigner::DragSizer(int band, int startHeight, int dy, bool released
 {
     if (band == 2)
         return;
-    dragging_ = !released;
+    // A band dragged to 0 keeps it, also at the release, so that Save unticks it.
+    dragging_ = true;
     int h = std::max(0, startHeight + dy);
     setBandHeight(band, h);
     const int memoH = s_.useMemo ? kMemoHeight : 0;
@@ -484,6 +485,7 @@ void TReportDesigner::DragSizer(int band, int startHeight, int dy, bool released
     if (total > area)
         setBandHeight(band, std::max(0, h - (total - area)));
     LayOut();
+    dragging_ = false;
     if (released)
         bands_[band == 3 ? 2 : band]->ClampObjects();
 }
