@@ -39,5 +39,6 @@ void addPostalVerbs(std::vector<Verb>& verbs);
 void addLayoutVerbs(std::vector<Verb>& verbs);
 void addLabelVerbs(std::vector<Verb>& verbs);
 void addEnvelopeVerbs(std::vector<Verb>& verbs);
+void addReportVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

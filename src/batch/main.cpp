@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
     addPostalVerbs(verbs);
     addLabelVerbs(verbs);
     addEnvelopeVerbs(verbs);
+    addReportVerbs(verbs);
     qInstallMessageHandler(qtMessage);
     auto find = [&](const char* name) {
         return std::find_if(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == name; });

@@ -6,6 +6,7 @@
 #include "RebuildWindows.h"
 #include "TAVEnvelopes.h"
 #include "TLabelSetupScreen.h"
+#include "TReportSetup.h"
 
 #include "AddressFile.h"
 #include "CodePage.h"
@@ -416,6 +417,8 @@ void TAddressMain::buildMenus()
            [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });
     handle(QStringLiteral("mnuPrintEnvelopes"),
            [this] { envelopes::ShowPrintEnvelopes(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuPrintReports"), [this] { reports::ShowPrintReports(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuPrintCurrent"), [this] { reports::ShowPrintCurrentRecord(table_, this); });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);

@@ -1,0 +1,87 @@
+#include "ReportStatus.h"
+
+#include "PageStream.h"
+#include "PrintJob.h"
+#include "TPreviewForm.h"
+
+#include <memory>
+
+namespace addrova::reports {
+
+print::TPrintStatus::Texts ReportTexts(bool preview)
+{
+    print::TPrintStatus::Texts t;
+    t.caption = preview ? QStringLiteral("Preview Status") : QStringLiteral("Print Status");
+    t.button = preview ? QStringLiteral("Stop") : QStringLiteral("Cancel");
+    t.cancelQuestion = QStringLiteral("Cancel Report Printing?");
+    t.cancelCaption = QStringLiteral("CANCEL");
+    t.printCanceled = QStringLiteral("\rReport Print Canceled!");
+    t.previewCanceled = QStringLiteral("\rReport Preview Canceled!");
+    t.previewStopped = QStringLiteral("\rPreview Stopped at page %p!");
+    t.printCompleted = QStringLiteral("\rReport Print Completed!");
+    t.previewCompleted = QStringLiteral("\rReport Preview Ready!");
+    return t;
+}
+
+TUserDefinedReportPrint::TUserDefinedReportPrint(print::PrintJob& job, bool preview, print::PageStream* stream,
+                                                 QWidget* parent)
+    : TPrintStatus(job, preview, stream, ReportTexts(preview), parent)
+{
+    setObjectName(QStringLiteral("TUserDefinedReportPrint"));
+}
+
+TBuiltInReportPrint::TBuiltInReportPrint(print::PrintJob& job, bool preview, print::PageStream* stream,
+                                         QWidget* parent)
+    : TPrintStatus(job, preview, stream, ReportTexts(preview), parent)
+{
+    setObjectName(QStringLiteral("TBuiltInReportPrint"));
+}
+
+TSingleRecordPrint::TSingleRecordPrint(print::PrintJob& job, bool preview, print::PageStream* stream, QWidget* parent)
+    : TPrintStatus(job, preview, stream, ReportTexts(preview), parent)
+{
+    setObjectName(QStringLiteral("TSingleRecordPrint"));
+}
+
+StatusHooks& ReportStatusHooks()
+{
+    static StatusHooks hooks;
+    return hooks;
+}
+
+void RunReportJob(StatusKind kind, print::PrintJob& job, bool preview, print::TPrintStatus** current, QWidget* parent)
+{
+    print::PageStream stream;
+    bool aborted = false;
+    {
+        std::unique_ptr<print::TPrintStatus> s;
+        if (kind == StatusKind::UserDefined)
+            s = std::make_unique<TUserDefinedReportPrint>(job, preview, &stream, parent);
+        else if (kind == StatusKind::BuiltIn)
+            s = std::make_unique<TBuiltInReportPrint>(job, preview, &stream, parent);
+        else
+            s = std::make_unique<TSingleRecordPrint>(job, preview, &stream, parent);
+        if (current)
+            *current = s.get();
+        if (ReportStatusHooks().statusShown)
+            ReportStatusHooks().statusShown(*s);
+        else
+            s->exec();
+        aborted = s->Aborted() || !s->Finished();
+        if (current)
+            *current = nullptr;
+    }
+    if (!preview || aborted)
+        return;
+    print::TPreviewForm f(parent);
+    f.setWindowTitle(QStringLiteral("Preview Report"));
+    f.SetStream(&stream);
+    f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
+    f.SetJobTitle(job.Title());
+    if (ReportStatusHooks().previewShown)
+        ReportStatusHooks().previewShown(f);
+    else
+        f.exec();
+}
+
+}  // namespace addrova::reports
