@@ -39,7 +39,8 @@ public:
     {
         // Tables first: every font and colour the text uses.
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
-            note(b.charFormat());
+            if (b.length() <= 1)
+                note(b.charFormat());  // an empty paragraph keeps its own font
             for (auto it = b.begin(); !it.atEnd(); ++it)
                 note(it.fragment().charFormat());
         }
@@ -67,16 +68,12 @@ public:
 
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
             paragraph(b.blockFormat());
-            bool any = false;
             for (auto it = b.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
-                if (frag.text().isEmpty())
-                    continue;
                 chars(frag.charFormat());
                 text(frag.text(), true);
-                any = true;
             }
-            if (!any)
+            if (b.length() <= 1)
                 chars(b.charFormat());
             if (b.next().isValid())
                 out_ += "\\par\r\n";
