@@ -1,6 +1,7 @@
 #include "TAddressMain.h"
 
 #include "LabelDesignScreen.h"
+#include "LetterWindows.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "RebuildWindows.h"
@@ -413,6 +414,7 @@ void TAddressMain::buildMenus()
     labels::RegisterTheLabelDesigner();
     handle(QStringLiteral("mnuPrintLabels"),
            [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuPrintLetters"), [this] { letters::ShowPrintLetters(table_, filterSet(), this); });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);
