@@ -50,7 +50,7 @@ namespace {
 
 double originOf(const QTextEdit* edit, const QWidget* ruler)
 {
-    return edit->viewport()->mapTo(const_cast<QWidget*>(ruler), QPoint(0, 0)).x() -
+    return ruler->mapFromGlobal(edit->viewport()->mapToGlobal(QPoint(0, 0))).x() -
            edit->horizontalScrollBar()->value() + edit->document()->documentMargin();
 }
 
@@ -235,7 +235,6 @@ void TRichEditor::buildToolBar()
         QAction* a = bar_->addAction(text);
         a->setCheckable(true);
         a->setShortcut(key);
-        QFont f = a->font();
         connect(a, &QAction::triggered, this, [this, apply](bool on) {
             QTextCharFormat fmt;
             apply(fmt, on);
@@ -584,6 +583,7 @@ void TPageSettingsDialog::showIn(int unit)
         boxes_[i]->setDecimals(unit == 2 ? 0 : 2);
         boxes_[i]->setRange(0, 63360 / twipsPer(unit));
         boxes_[i]->setValue(values[i] / twipsPer(unit));
+        shown_[i] = boxes_[i]->value();
     }
 }
 
@@ -591,8 +591,10 @@ PageSettings TPageSettingsDialog::page() const
 {
     PageSettings p = page_;
     int* fields[] = {&p.paperWidth, &p.paperHeight, &p.marginTop, &p.marginBottom, &p.marginLeft, &p.marginRight};
+    // A value left as shown keeps its exact twips (the box rounds them to its decimals).
     for (int i = 0; i < 6; ++i)
-        *fields[i] = static_cast<int>(std::lround(boxes_[i]->value() * twipsPer(unit_)));
+        if (boxes_[i]->value() != shown_[i])
+            *fields[i] = static_cast<int>(std::lround(boxes_[i]->value() * twipsPer(unit_)));
     p.landscape = p.paperWidth > p.paperHeight;
     return p.sane();
 }

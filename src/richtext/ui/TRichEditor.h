@@ -129,6 +129,7 @@ private:
     PageSettings page_;
     QComboBox* units_;
     QDoubleSpinBox* boxes_[6];
+    double shown_[6] = {};
     int unit_ = 0;
 };
 
