@@ -6,6 +6,7 @@
 #include "LetterWindows.h"
 #include "RecordChoice.h"
 #include "Rtf.h"
+#include "SpellChecker.h"
 #include "SystemTables.h"
 #include "TRichEditor.h"
 #include "Table.h"
@@ -251,6 +252,70 @@ TEST_F(LetterWindows, EditorFindReplacePageSettingsAndFiles)
     EXPECT_FALSE(other.loadFile(bad.fileName(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("not an RTF")));
     EXPECT_EQ(other.document()->toPlainText(), "a bird, a bird, a dog");
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of the windows for the documentation, when ADDROVA_SCREENSHOT_DIR names a folder.
+TEST_F(LetterWindows, Screenshots)
+{
+    const QByteArray dir = qgetenv("ADDROVA_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "ADDROVA_SCREENSHOT_DIR is not set";
+    const QString out = QString::fromLocal8Bit(dir) + QLatin1Char('/');
+    QFile shipped(QStringLiteral(ADDROVA_LETTER_RTF));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QTextDocument doc;
+    ASSERT_TRUE(richtext::ReadRtf(shipped.readAll(), doc).ok);
+    SaveLetter(letters_, true, QStringLiteral("Business Letter"), doc);
+    address_.setString("PREFIX", "Mr.");
+    address_.setString("STREET", "742 Evergreen Terrace");
+    address_.setString("STATE", "IL");
+    address_.setString("ZIP", "62704");
+    address_.post();
+    address_.goTop();
+
+    TaVLetters w(address_, letters_, true, nullptr);
+    w.resize(680, 400);
+    w.show();
+    QApplication::processEvents();
+    w.grab().save(out + QStringLiteral("print-letters.png"));
+
+    TLetterDesign d(address_, QStringLiteral("Business Letter"), QByteArray::fromStdString(letters_.getMemo("RTF")),
+                    false, nullptr);
+    d.resize(900, 700);
+    d.show();
+    QApplication::processEvents();
+    QTextCursor c = d.editor()->document()->find(QStringLiteral("Thank"));
+    d.editor()->editor()->setTextCursor(c);
+    QApplication::processEvents();
+    d.grab().save(out + QStringLiteral("letter-designer.png"));
+
+    // The spell checker on a word it does not know.
+    QTextCursor end(d.editor()->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral(" We look forward to seing you."));
+    const QString base = richtext::SpellChecker::SystemDictionary();
+    if (!base.isEmpty()) {
+        richtext::SpellChecker checker(base + QStringLiteral(".aff"), base + QStringLiteral(".dic"),
+                                       QDir(QString::fromLocal8Bit(qgetenv("ADDROVA_HOME"))).filePath("USER.DIC"));
+        checker.AddWord(QStringLiteral("Addrova"));
+        richtext::TSpellDialog s(d.editor(), checker, nullptr);
+        EXPECT_TRUE(s.nextWord());
+        s.show();
+        QApplication::processEvents();
+        s.grab().save(out + QStringLiteral("spell-check.png"));
+    }
+
+    TRTFPreviewForm p(doc, address_, nullptr);
+    p.resize(760, 900);
+    p.show();
+    QApplication::processEvents();
+    p.setZoom(90);
+    QApplication::processEvents();
+    p.grab().save(out + QStringLiteral("letter-preview.png"));
 }
 
 }  // namespace
