@@ -4,6 +4,7 @@
 #include "AddressFile.h"
 #include "Common.h"
 #include "LetterWindows.h"
+#include "TParagraphPropDlg.h"
 #include "RecordChoice.h"
 #include "Rtf.h"
 #include "SpellChecker.h"
@@ -316,6 +317,51 @@ TEST_F(LetterWindows, Screenshots)
     p.setZoom(90);
     QApplication::processEvents();
     p.grab().save(out + QStringLiteral("letter-preview.png"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ParagraphProperties, UnitsMirroringAndApply)
+{
+    QTextEdit edit;
+    edit.setPlainText(QStringLiteral("para"));
+    ParagraphTwips p;
+    p.left = 720;
+    p.first = 720;
+    p.before = 240;
+    ApplyParagraph(edit, p);
+    const ParagraphTwips read = ReadParagraph(edit);
+    EXPECT_EQ(read.left, 720);
+    EXPECT_EQ(read.first, 720);
+    EXPECT_EQ(read.before, 240);
+
+    TParagraphPropDlg d(read);
+    EXPECT_EQ(d.windowTitle(), "Paragraph Properties");
+    EXPECT_EQ(d.firstMode()->currentText(), "Same as Left Indent");
+    EXPECT_FALSE(d.box(0)->isEnabled());
+    EXPECT_EQ(d.box(1)->text(), "0.50");
+    EXPECT_EQ(d.box(3)->text(), "12");
+    EXPECT_EQ(d.box(1)->toolTip(), "Specify left indent for the paragraph in inches");
+    // Typing the left indent moves the mirrored first indent too.
+    d.box(1)->setText(QStringLiteral("1"));
+    emit d.box(1)->textEdited(QStringLiteral("1"));
+    EXPECT_EQ(d.values().left, 1440);
+    EXPECT_EQ(d.values().first, 1440);
+    EXPECT_EQ(d.box(0)->text(), "1");
+    d.units()->setCurrentIndex(1);
+    EXPECT_EQ(d.box(1)->text(), "2.54");
+    EXPECT_EQ(d.box(1)->toolTip(), "Specify left indent for the paragraph in centimeters");
+    d.firstMode()->setCurrentIndex(1);
+    d.box(0)->setText(QStringLiteral("1"));
+    emit d.box(0)->textEdited(QStringLiteral("1"));
+    EXPECT_EQ(d.values().first, 567);
+    d.box(4)->setText(QString());
+    emit d.box(4)->textEdited(QString());
+    EXPECT_EQ(d.values().after, 0);
+    ApplyParagraph(edit, d.values());
+    EXPECT_EQ(ReadParagraph(edit).first, 567);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Rtf.h"
 #include "SpellChecker.h"
 #include "SystemTables.h"
+#include "TParagraphPropDlg.h"
 #include "TRichEditor.h"
 #include "Table.h"
 
@@ -128,6 +129,11 @@ TLetterDesign::TLetterDesign(store::Table& address, const QString& description, 
             editor_->insertPageBreak();
     });
     QMenu* settings = menu->addMenu(QStringLiteral("&Settings"));
+    settings->addAction(QStringLiteral("&Paragraph Settings"), this, [this] {
+        TParagraphPropDlg d(ReadParagraph(*editor_->editor()), this);
+        if (d.exec() == QDialog::Accepted)
+            ApplyParagraph(*editor_->editor(), d.values());
+    });
     settings->addAction(QStringLiteral("Pa&ge Settings"), this, [this] { editor_->PageSettingsDialog(); });
     wrap_ = settings->addAction(QString(), this, [this] {
         editor_->setWordWrap(!editor_->wordWrap());
