@@ -40,5 +40,6 @@ void addLayoutVerbs(std::vector<Verb>& verbs);
 void addLabelVerbs(std::vector<Verb>& verbs);
 void addEnvelopeVerbs(std::vector<Verb>& verbs);
 void addReportVerbs(std::vector<Verb>& verbs);
+void addLetterVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

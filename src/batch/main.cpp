@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
     addLabelVerbs(verbs);
     addEnvelopeVerbs(verbs);
     addReportVerbs(verbs);
+    addLetterVerbs(verbs);
     qInstallMessageHandler(qtMessage);
     auto find = [&](const char* name) {
         return std::find_if(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == name; });

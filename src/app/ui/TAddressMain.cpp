@@ -1,6 +1,7 @@
 #include "TAddressMain.h"
 
 #include "LabelDesignScreen.h"
+#include "LetterWindows.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "RebuildWindows.h"
@@ -419,6 +420,7 @@ void TAddressMain::buildMenus()
            [this] { envelopes::ShowPrintEnvelopes(table_, filterSet(), tagId(), this); });
     handle(QStringLiteral("mnuPrintReports"), [this] { reports::ShowPrintReports(table_, filterSet(), tagId(), this); });
     handle(QStringLiteral("mnuPrintCurrent"), [this] { reports::ShowPrintCurrentRecord(table_, this); });
+    handle(QStringLiteral("mnuPrintLetters"), [this] { letters::ShowPrintLetters(table_, filterSet(), this); });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);
