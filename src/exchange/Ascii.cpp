@@ -192,7 +192,7 @@ TextProbe ProbeTextFile(const std::string& path)
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return p;
-    std::vector<unsigned char> buf(1 << 20);
+    std::vector<unsigned char> buf(1 << 16);
     int need = 0;
     unsigned char lo = 0x80, hi = 0xBF;
     bool prevCr = false, lineOpen = false, start = true;

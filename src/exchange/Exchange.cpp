@@ -45,6 +45,37 @@ std::vector<DestField> DestinationFields(const Table& table, bool characterOnly)
     return out;
 }
 
+void MatchRows::choose(size_t row, const std::string& name)
+{
+    if (!name.empty())
+        for (auto& n : names_)
+            if (n == name)
+                n.clear();
+    names_[row] = name;
+}
+
+void MatchRows::clearAll()
+{
+    for (auto& n : names_)
+        n.clear();
+}
+
+int MatchRows::rowOf(const std::string& name) const
+{
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (!name.empty() && names_[i] == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool MatchRows::any() const
+{
+    for (const auto& n : names_)
+        if (!n.empty())
+            return true;
+    return false;
+}
+
 std::string MemoForStorage(std::string_view text)
 {
     std::vector<std::string_view> lines;

@@ -47,6 +47,25 @@ std::vector<DestField> DestinationFields(const store::Table& table, bool charact
 // The label a field is shown by: its display label, else its name.
 std::string FieldLabel(std::string_view fieldName);
 
+// The "Field Match" grid: one row per destination field (its label), each naming at most one column
+// or source field; a name stands in at most one row.
+class MatchRows {
+public:
+    explicit MatchRows(std::vector<std::string> labels) : labels_(std::move(labels)), names_(labels_.size()) {}
+    size_t size() const { return labels_.size(); }
+    const std::string& label(size_t row) const { return labels_[row]; }
+    const std::string& name(size_t row) const { return names_[row]; }
+    // Puts a name in a row, taking it out of every other row; "" empties the row.
+    void choose(size_t row, const std::string& name);
+    void clear(size_t row) { names_[row].clear(); }
+    void clearAll();
+    int rowOf(const std::string& name) const;  // -1 when no row names it
+    bool any() const;
+
+private:
+    std::vector<std::string> labels_, names_;
+};
+
 // A memo text as it is stored: split into lines (CR LF, LF or CR; a final line end makes no empty
 // line); when the length (line ends counting two) is a positive multiple of 4, one blank goes at the
 // end of the last line; every line then ends with CR LF.
