@@ -34,27 +34,67 @@ std::string OverwriteQuestion(const std::string& path)
     return path + " already exists.\r\nDo you want to overwrite it?";
 }
 
+namespace {
+
+// The 20 fields of a text line, looked up once; values are read from the record buffer.
+class TextLine {
+public:
+    explicit TextLine(const Table& table) : table_(table)
+    {
+        for (const char* name : TextExportFields()) {
+            const int f = table.fieldIndex(name);
+            fields_.push_back(f < 0 ? nullptr : &table.fields()[size_t(f)]);
+            index_.push_back(f);
+        }
+    }
+
+    void append(std::string& line, const TextExportOptions& options) const
+    {
+        const uint8_t* rec = table_.recordBuffer();
+        for (size_t i = 0; i < fields_.size(); ++i) {
+            if (i)
+                line += ',';
+            line += '"';
+            const Field* f = fields_[i];
+            std::string owned;
+            std::string_view v;
+            if (f && f->type == 'C') {
+                v = fieldio::raw(rec, *f);
+                while (!v.empty() && (v.back() == ' ' || v.back() == '\0'))
+                    v.remove_suffix(1);
+            } else if (f) {
+                owned = table_.getString(index_[i]);
+                v = owned;
+            }
+            if (options.rfc4180) {
+                if (!IsAscii(v)) {
+                    owned = toUtf8(v, table_.codePage());
+                    v = owned;
+                }
+                for (char c : v) {
+                    if (c == '"')
+                        line += '"';
+                    line += c;
+                }
+            } else {
+                line += v;
+            }
+            line += '"';
+        }
+    }
+
+private:
+    const Table& table_;
+    std::vector<const Field*> fields_;
+    std::vector<int> index_;
+};
+
+}  // namespace
+
 std::string TextExportLine(const Table& table, const TextExportOptions& options)
 {
     std::string line;
-    for (const char* name : TextExportFields()) {
-        if (!line.empty())
-            line += ',';
-        const int f = table.fieldIndex(name);
-        std::string v = f >= 0 ? table.getString(f) : std::string();
-        line += '"';
-        if (options.rfc4180) {
-            v = toUtf8(v, table.codePage());
-            for (char c : v) {
-                if (c == '"')
-                    line += '"';
-                line += c;
-            }
-        } else {
-            line += v;
-        }
-        line += '"';
-    }
+    TextLine(table).append(line, options);
     return line;
 }
 
@@ -155,8 +195,10 @@ LoopSummary CopyASCII(Table& table, const std::string& target, const TextExportO
             write(title + "\r\n");
         }
         std::string line;
+        const TextLine format(table);
         s = exportLoop(table, hooks, [&](LoopSummary&) {
-            line = TextExportLine(table, options);
+            line.clear();
+            format.append(line, options);
             line += "\r\n";
             write(line);
             if (failed)
