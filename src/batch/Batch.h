@@ -41,5 +41,6 @@ void addLabelVerbs(std::vector<Verb>& verbs);
 void addEnvelopeVerbs(std::vector<Verb>& verbs);
 void addReportVerbs(std::vector<Verb>& verbs);
 void addLetterVerbs(std::vector<Verb>& verbs);
+void addExchangeVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

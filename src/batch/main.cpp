@@ -121,6 +121,7 @@ int main(int argc, char** argv) {
     addEnvelopeVerbs(verbs);
     addReportVerbs(verbs);
     addLetterVerbs(verbs);
+    addExchangeVerbs(verbs);
     qInstallMessageHandler(qtMessage);
     auto find = [&](const char* name) {
         return std::find_if(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == name; });

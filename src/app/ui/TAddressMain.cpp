@@ -4,8 +4,10 @@
 #include "LetterWindows.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
+#include "ImportWindows.h"
 #include "RebuildWindows.h"
 #include "TAVEnvelopes.h"
+#include "TCopyOut.h"
 #include "TLabelSetupScreen.h"
 #include "TReportSetup.h"
 
@@ -23,6 +25,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -425,6 +428,87 @@ void TAddressMain::buildMenus()
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);
         w.exec();
+    });
+    // The text and DBF imports work on the file opened exclusively in a table of their own: the main
+    // table is closed around them and the file opened again afterwards.
+    auto importHandOver = [this](const std::function<void(store::Table&)>& show) {
+        if (!table_.isOpen()) {
+            ShowInfo(QStringLiteral("You need to have a database file open first"));
+            return;
+        }
+        const QString path = openPath_;
+        closeFile();
+        {
+            store::Table dest;
+            const std::string problem = store::openAddressFile(path.toStdString(), dest);
+            if (problem.empty())
+                show(dest);
+            else
+                ShowError(QString::fromStdString(problem));
+        }
+        openFile(path);
+    };
+    handle(QStringLiteral("mnuImportASCII"), [this, importHandOver] {
+        importHandOver([this](store::Table& dest) {
+            exchange::TAsciiImport w(dest, this);
+            CenterOverMain(&w);
+            w.exec();
+        });
+    });
+    handle(QStringLiteral("mnuImportDBF"), [this, importHandOver] {
+        importHandOver([this](store::Table& dest) {
+            exchange::TDBFImport w(dest, app::ShortDateFormat(), this);
+            CenterOverMain(&w);
+            w.exec();
+        });
+    });
+    // The older-version imports fill the main table itself, its selection cleared meanwhile.
+    auto importOlder = [this](exchange::Generation g) {
+        if (!table_.isOpen())
+            return;
+        ds_.setSuppressEvents(true);
+        try {
+            table_.setSelection("");
+            exchange::TImportOlder w(table_, openPath_.toStdString(), g, app::ShortDateFormat(), this);
+            CenterOverMain(&w);
+            w.exec();
+        } catch (const store::Error& e) {
+            ShowError(QString::fromStdString(e.what()));
+        }
+        ds_.setSuppressEvents(false);
+        reselectOrder();
+        applyFilter();
+        table_.goTop();
+        ds_.tableChanged();
+        refreshButtons();
+    };
+    handle(QStringLiteral("mnuImportOlder1"), [importOlder] { importOlder(exchange::Generation::First); });
+    handle(QStringLiteral("mnuImportOlder2"), [importOlder] { importOlder(exchange::Generation::Second); });
+    handle(QStringLiteral("mnuExport"), [this] {
+        if (!table_.isOpen() || ds_.editing())
+            return;
+        if (selectedCount() == 0) {
+            ShowInfo(QStringLiteral("No active records for current filter. Nothing to copy"));
+            return;
+        }
+        const uint32_t recno = table_.recNo();
+        const QString cwd = QDir::currentPath();
+        ds_.setSuppressEvents(true);
+        {
+            exchange::TCopyOut w(table_, openPath_.toStdString(), this);
+            CenterOverMain(&w);
+            w.exec();
+        }
+        try {
+            table_.go(recno);
+            reselectOrder();
+        } catch (const store::Error& e) {
+            ShowError(QString::fromStdString(e.what()));
+        }
+        QDir::setCurrent(cwd);
+        ds_.setSuppressEvents(false);
+        ds_.refresh();
+        refreshButtons();
     });
     handle(QStringLiteral("mnuExit"), [this] { close(); });
     auto onFocused = [](auto le, auto pe) {
