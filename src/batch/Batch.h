@@ -38,5 +38,6 @@ void addAddressVerbs(std::vector<Verb>& verbs);
 void addPostalVerbs(std::vector<Verb>& verbs);
 void addLayoutVerbs(std::vector<Verb>& verbs);
 void addLabelVerbs(std::vector<Verb>& verbs);
+void addToolVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     addLayoutVerbs(verbs);
     addPostalVerbs(verbs);
     addLabelVerbs(verbs);
+    addToolVerbs(verbs);
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
         printHelp(verbs);
         return argc < 2 ? 2 : 0;
