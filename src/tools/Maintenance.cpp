@@ -129,7 +129,7 @@ std::string dupValue(const store::Table& t, DupKind kind, int streetLength)
 }
 
 LoopResult findDuplicates(store::Table& t, DupKind kind, int streetLength, const std::string& indexPath,
-                          const StepFn& step)
+                          const DupStepFn& step)
 {
     LoopResult r;
     t.createScratchIndex(indexPath, dupKeyExpression(kind));
@@ -173,7 +173,7 @@ LoopResult findDuplicates(store::Table& t, DupKind kind, int streetLength, const
             previous = std::move(value);
             previousRecno = recno;
         }
-        if (step && !step(visited, n)) {
+        if (step && !step(visited, n, r.count)) {
             r.cancelled = true;
             break;
         }

@@ -50,9 +50,10 @@ std::string dupValue(const store::Table& table, DupKind kind, int streetLength);
 // Soundex kind), compares each record with the one before and adds both records of an equal pair
 // to a new scratch index at indexPath (a record is added once even when it is in two pairs). The
 // scratch index stays open as the current order when pairs were found; the caller closes and
-// deletes it (DupScratch does). step(visited, n) runs after each record.
+// deletes it (DupScratch does). step(visited, n, pairs) runs after each record; false stops the walk.
+using DupStepFn = std::function<bool(uint32_t visited, uint32_t total, uint32_t pairs)>;
 LoopResult findDuplicates(store::Table& table, DupKind kind, int streetLength, const std::string& indexPath,
-                          const StepFn& step = {});
+                          const DupStepFn& step = {});
 
 // The records of the open scratch index in its order.
 std::vector<uint32_t> scratchRecords(store::Table& table);

@@ -124,7 +124,7 @@ TEST_F(AddressFixture, DuplicateScratchGoesAfterAnErrorToo)
         tools::DupScratch scratch(t, idx);
         EXPECT_FALSE(std::filesystem::exists(idx));
         try {
-            tools::findDuplicates(t, DupKind::Name, 30, idx, [](uint32_t, uint32_t) -> bool {
+            tools::findDuplicates(t, DupKind::Name, 30, idx, [](uint32_t, uint32_t, uint32_t) -> bool {
                 throw store::Error("", "test", "stopped");
             });
             FAIL();
@@ -141,7 +141,7 @@ TEST_F(AddressFixture, DuplicateCancelStopsTheWalk)
     make({{"A", "x"}, {"A", "x"}, {"B", "y"}, {"B", "y"}});
     tools::DupScratch scratch(t, dir.file(tools::kDupIndexName));
     uint32_t calls = 0;
-    auto r = tools::findDuplicates(t, DupKind::Name, 30, scratch.path(), [&](uint32_t visited, uint32_t n) {
+    auto r = tools::findDuplicates(t, DupKind::Name, 30, scratch.path(), [&](uint32_t visited, uint32_t n, uint32_t) {
         EXPECT_EQ(n, 4u);
         ++calls;
         return visited < 2;
