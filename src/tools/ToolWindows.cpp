@@ -926,3 +926,45 @@ void TDeleteRecords::reject()
 }
 
 }  // namespace addrova::tools
+
+namespace addrova::tools {
+
+void ShowCheckDuplicates(store::Table& table, const std::string& tagId, std::function<void()> tagAll, QWidget* parent)
+{
+    table.setSelection("!ISDEL");
+    {
+        TCheckDuplicates w(table, tagId, parent);
+        w.setTagAllRunner(std::move(tagAll));
+        ui::CenterOverMain(&w);
+        w.exec();
+    }
+    std::error_code ec;
+    std::filesystem::remove(app::ProgramDir() + kDupIndexName, ec);
+}
+
+bool ShowConvertCase(store::Table& table, bool filterSet, QWidget* parent)
+{
+    TConvertCase w(table, filterSet, parent);
+    ui::CenterOverMain(&w);
+    return w.exec() == QDialog::Accepted;
+}
+
+bool ShowSearchReplace(store::Table& table, const std::string& filter, QWidget* parent)
+{
+    TSearchReplace w(table, filter, parent);
+    ui::CenterOverMain(&w);
+    if (w.exec() != QDialog::Accepted)
+        return false;
+    ui::ShowInfo(QStringLiteral("Replacement done"));
+    return true;
+}
+
+bool ShowDeleteRecords(store::Table& table, const std::string& filter, QWidget* parent)
+{
+    table.setSelection(filter);
+    TDeleteRecords w(table, filter, parent);
+    ui::CenterOverMain(&w);
+    return w.exec() == QDialog::Accepted;
+}
+
+}  // namespace addrova::tools

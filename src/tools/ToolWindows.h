@@ -220,3 +220,20 @@ private:
 };
 
 }  // namespace addrova::tools
+
+namespace addrova::tools {
+
+// The windows as the main window opens them, modal and centred over it. The caller has the table
+// events quiet and applies its filter and order again afterwards.
+
+// Selection "!ISDEL" while the window is open; the scratch index file never survives it.
+// tagAll: the tagging window over the grid's records (may be empty).
+void ShowCheckDuplicates(store::Table& table, const std::string& tagId, std::function<void()> tagAll,
+                         QWidget* parent);
+bool ShowConvertCase(store::Table& table, bool filterSet, QWidget* parent);
+// "Replacement done" after a replacement. filter: the main window's filter expression.
+bool ShowSearchReplace(store::Table& table, const std::string& filter, QWidget* parent);
+// The selection is the filter expression alone while the window is open.
+bool ShowDeleteRecords(store::Table& table, const std::string& filter, QWidget* parent);
+
+}  // namespace addrova::tools

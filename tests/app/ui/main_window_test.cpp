@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ProgramDir.h"
 #include "TAddressMain.h"
+#include "ToolWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -623,7 +624,7 @@ TEST_F(MainWindowTest, LaterWindowsAreDisabledUntilTheyGiveAHandler)
     ASSERT_TRUE(w->openFile(makeFile("PEOPLE.DBF", kPeople)));
     const char* later[] = {"mnuPrintLetters", "mnuPrintEnvelopes", "mnuPrintReports",
                            "mnuPrintCurrent", "btnLetters", "mnuImportASCII", "mnuImportDBF", "mnuExport",
-                           "mnuCountZip", "mnuCheckDuplicates", "mnuSearchReplace"};
+                           "mnuCountZip"};
     for (const char* c : later) {
         ASSERT_NE(w->command(c), nullptr) << c;
         EXPECT_FALSE(w->command(c)->isEnabled()) << c;
@@ -670,4 +671,68 @@ TEST_F(MainWindowTest, NewFileDialogProposesTheNextNameAndChecksIt)
     EXPECT_EQ(w->DataSource().width("LNAME"), 30);
     EXPECT_FALSE(app::Settings().hasKey("NewFileFieldLengths", "FieldFNAME"));
     EXPECT_EQ(w->recentlyUsed().first(), club);
+}
+
+TEST_F(MainWindowTest, MaintenanceWindowsHandBackTheFilterAndRecord)
+{
+    auto people = kPeople;
+    people.push_back({{"LNAME", "brown"}, {"FNAME", "john"}, {"STREET", "1 Main Street"}});
+    auto w = start();
+    ASSERT_TRUE(w->openFile(makeFile("PEOPLE.DBF", people)));
+    w->filterState().criteria[0] = "B";  // last name
+    ASSERT_GT(w->applyFilter(), 0u);
+    const std::string selection = w->TableAVX().selection();
+    w->lastRecord();
+    const uint32_t recno = w->TableAVX().recNo();
+    for (const char* c : {"mnuCheckDuplicates", "mnuConvertCase", "mnuSearchReplace", "mnuDeleteRecords"})
+        EXPECT_TRUE(w->command(c)->isEnabled()) << c;
+
+    bool checked = false;
+    whenDialog<tools::TCheckDuplicates>([&](tools::TCheckDuplicates* d) {
+        d->PerformCheck();
+        checked = d->gridRows() == 2;
+        d->OkClick();
+    });
+    w->command("mnuCheckDuplicates")->trigger();
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(QFile::exists(home_.path() + "/_chkdup.idx"));
+    EXPECT_EQ(w->TableAVX().selection(), selection);
+    EXPECT_EQ(w->TableAVX().recNo(), recno);
+
+    answers_ = {true};
+    whenDialog<tools::TConvertCase>([](tools::TConvertCase* d) {
+        d->setScope(tools::RecordScope::Filter);
+        d->safetyBox()->setChecked(false);
+        d->Convert();
+    });
+    w->command("mnuConvertCase")->trigger();
+    EXPECT_EQ(w->TableAVX().selection(), selection);
+    EXPECT_EQ(w->TableAVX().recNo(), recno);
+    EXPECT_EQ(w->fieldEdit("LNAME")->text(), "BROWN");
+
+    answers_ = {true};
+    whenDialog<tools::TSearchReplace>([](tools::TSearchReplace* d) {
+        d->setField("STREET");
+        d->setContains(true);
+        d->setWholeField(false);
+        d->findEdit()->setText("STREET");  // the conversion upper-cased every field
+        d->replaceEdit()->setText("St");
+        d->safetyBox()->setChecked(false);
+        d->ReplaceNow();
+    });
+    w->command("mnuSearchReplace")->trigger();
+    EXPECT_TRUE(told("Replacement done"));
+    EXPECT_EQ(w->fieldEdit("STREET")->text(), "1 MAIN St");
+
+    answers_ = {true};
+    whenDialog<tools::TDeleteRecords>([](tools::TDeleteRecords* d) {
+        d->setChoice(tools::DeleteChoice::NotMatching);
+        d->safetyBox()->setChecked(false);
+        d->DeleteNow();
+    });
+    w->command("mnuDeleteRecords")->trigger();
+    EXPECT_TRUE(told("Deleted 2 records"));
+    EXPECT_EQ(w->TableAVX().selection(), selection);
+    w->clearFilter();
+    EXPECT_EQ(w->TableAVX().countSelected(), 2u);
 }
