@@ -1,9 +1,11 @@
 #include "AddressFile.h"
+#include "DemoData.h"
 #include "Common.h"
 #include "Table.h"
 #include "TestSupport.h"
 #include "ToolWindows.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -268,4 +270,52 @@ TEST_F(ToolWindows, DeleteRecordsChoicesAndMessages)
     t.goTop();
     EXPECT_EQ(t.getString("LNAME"), "Smith");
     EXPECT_EQ(t.countSelected(), 1u);
+}
+
+// The windows as pictures (saved when ADDROVA_SCREENSHOT_DIR is set).
+TEST_F(ToolWindows, Screenshots)
+{
+    demo::Generator gen(20261211);
+    demo::Record r;
+    for (uint64_t i = 0; i < 3000; ++i) {
+        gen.make(i, r);
+        t.appendBlank();
+        for (int f = 0; f < demo::F_COUNT; ++f)
+            if (f != demo::F_ISDEL && f != demo::F_MEMO)
+                t.setString(demo::kFields[f].name, r.text[f]);
+        t.setLogical("ISDEL", false);
+        t.post();
+    }
+    t.setSelection("!ISDEL");
+    tools::TCheckDuplicates dup(t, "TAGID");
+    dup.setKind(tools::DupKind::Name);
+    dup.PerformCheck();
+    ASSERT_TRUE(dup.gridShown());
+    dup.resize(900, 480);
+    dup.show();
+    QApplication::processEvents();
+    const QPixmap dupShot = dup.grab();
+    tools::TSearchReplace rep(t, "UPPER(LNAME) = \"S\"");
+    rep.setField("STREET");
+    rep.setContains(true);
+    rep.caseBox()->setChecked(false);
+    rep.setWholeField(false);
+    rep.findEdit()->setText("St");
+    rep.replaceEdit()->setText("Street");
+    rep.show();
+    QApplication::processEvents();
+    const QPixmap repShot = rep.grab();
+    tools::TConvertCase conv(t, true);
+    conv.setScope(tools::RecordScope::Filter);
+    conv.setMode(tools::CaseMode::Capitalized);
+    conv.show();
+    QApplication::processEvents();
+    const QPixmap convShot = conv.grab();
+    EXPECT_FALSE(dupShot.isNull());
+    const QString out = qEnvironmentVariable("ADDROVA_SCREENSHOT_DIR");
+    if (!out.isEmpty()) {
+        EXPECT_TRUE(dupShot.save(out + "/check-duplicates.png"));
+        EXPECT_TRUE(repShot.save(out + "/search-replace.png"));
+        EXPECT_TRUE(convShot.save(out + "/convert-case.png"));
+    }
 }
