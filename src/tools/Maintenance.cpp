@@ -135,51 +135,69 @@ LoopResult findDuplicates(store::Table& t, DupKind kind, int streetLength, const
     t.createScratchIndex(indexPath, dupKeyExpression(kind));
     const int scratchOrder = t.order();
 
-    // The walk order: the structural tag, or for Soundex the records sorted by their code.
-    std::vector<uint32_t> sorted;
+    // Both records of an equal pair go into the scratch index, each once.
+    uint32_t previousRecno = 0, lastAdded = 0;
+    auto addPair = [&](uint32_t recno) {
+        if (previousRecno != lastAdded) {
+            t.go(previousRecno);
+            t.keyAdd();
+        }
+        t.go(recno);
+        t.keyAdd();
+        lastAdded = recno;
+        ++r.count;
+    };
+
     if (kind == DupKind::Soundex) {
-        std::vector<std::pair<std::string, uint32_t>> keys;
+        // No tag has this order: the keys of the selection, 16 bytes a record, sorted in memory;
+        // the walk compares the keys and reads records only to add a pair.
+        struct Key {
+            std::array<char, 12> code;  // Soundex, initial, '|', ZIP5; empty when the last name is
+            uint32_t recno;
+        };
+        std::vector<Key> keys;
+        keys.reserve(t.recCount());
         t.setOrder(0);
-        for (bool ok = t.goTop(); ok && !t.eof(); ok = t.skip())
-            keys.emplace_back(dupValue(t, kind, streetLength), t.recNo());
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        sorted.reserve(keys.size());
-        for (const auto& k : keys)
-            sorted.push_back(k.second);
+        for (bool ok = t.goTop(); ok && !t.eof(); ok = t.skip()) {
+            Key k{};
+            const std::string v = dupValue(t, kind, streetLength);
+            std::copy_n(v.begin(), std::min(v.size(), k.code.size()), k.code.begin());
+            k.recno = t.recNo();
+            keys.push_back(k);
+        }
+        std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+            return a.code != b.code ? a.code < b.code : a.recno < b.recno;
+        });
+        const uint32_t n = static_cast<uint32_t>(keys.size());
+        for (uint32_t i = 0; i < n; ++i) {
+            if (keys[i].code[0] != 0 && i > 0 && keys[i].code == keys[i - 1].code) {
+                previousRecno = keys[i - 1].recno;
+                addPair(keys[i].recno);
+            }
+            if (step && !step(i + 1, n, r.count)) {
+                r.cancelled = true;
+                break;
+            }
+        }
     } else {
         t.setOrder(kind == DupKind::Street ? "STREET" : "NAME");
-    }
-
-    const uint32_t n = kind == DupKind::Soundex ? static_cast<uint32_t>(sorted.size()) : t.countSelected();
-    std::string previous = "-";
-    uint32_t previousRecno = 0, lastAdded = 0;
-    bool ok = kind == DupKind::Soundex ? !sorted.empty() && t.go(sorted[0]) : t.goTop();
-    for (uint32_t visited = 0; visited < n && ok && !t.eof();) {
-        const uint32_t recno = t.recNo();
-        ++visited;
-        if (!t.deleted()) {
-            std::string value = dupValue(t, kind, streetLength);
-            if (!value.empty() && value == previous) {
-                if (previousRecno != lastAdded) {
-                    t.go(previousRecno);
-                    t.keyAdd();
-                    t.go(recno);
-                }
-                t.keyAdd();
-                lastAdded = recno;
-                ++r.count;
+        const uint32_t n = t.countSelected();
+        std::string previous = "-";
+        bool ok = t.goTop();
+        for (uint32_t visited = 0; visited < n && ok && !t.eof();) {
+            const uint32_t recno = t.recNo();
+            ++visited;
+            if (!t.deleted()) {
+                std::string value = dupValue(t, kind, streetLength);
+                if (!value.empty() && value == previous)
+                    addPair(recno);
+                previous = std::move(value);
+                previousRecno = recno;
             }
-            previous = std::move(value);
-            previousRecno = recno;
-        }
-        if (step && !step(visited, n, r.count)) {
-            r.cancelled = true;
-            break;
-        }
-        if (kind == DupKind::Soundex) {
-            ok = visited < sorted.size() && t.go(sorted[visited]);
-        } else {
+            if (step && !step(visited, n, r.count)) {
+                r.cancelled = true;
+                break;
+            }
             ok = t.skip();
         }
     }
