@@ -42,5 +42,6 @@ void addEnvelopeVerbs(std::vector<Verb>& verbs);
 void addReportVerbs(std::vector<Verb>& verbs);
 void addLetterVerbs(std::vector<Verb>& verbs);
 void addExchangeVerbs(std::vector<Verb>& verbs);
+void addToolVerbs(std::vector<Verb>& verbs);
 
 }  // namespace addrova::batch

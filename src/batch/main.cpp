@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
     addReportVerbs(verbs);
     addLetterVerbs(verbs);
     addExchangeVerbs(verbs);
+    addToolVerbs(verbs);
     qInstallMessageHandler(qtMessage);
     auto find = [&](const char* name) {
         return std::find_if(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.name == name; });

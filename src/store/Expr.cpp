@@ -59,6 +59,7 @@ enum class Op : uint8_t {
     PadR,
     PadC,
     Chr,
+    Soundex,
     IifS,
     // Numeric and Date
     ConstN,
@@ -88,6 +89,7 @@ enum class Op : uint8_t {
     Asc,
     Max,
     Min,
+    Difference,
     IifN,
     // Logical
     ConstL,
@@ -442,6 +444,30 @@ size_t findBytes(View needle, View hay) {
     return at == std::string_view::npos ? kNoLimit : at;
 }
 
+// The four-byte Soundex code: the first letter, then the codes of the following consonants; letters
+// of one code next to each other (also across H and W) count once, vowels part them, other
+// characters are passed over. No letter at all gives "0000".
+void soundexCode(const uint8_t* p, size_t n, uint8_t out[4]) {
+    //                                ABCDEFGHIJKLMNOPQRSTUVWXYZ
+    static constexpr char kCodes[] = "01230120022455012623010202";
+    std::memcpy(out, "0000", 4);
+    size_t i = 0;
+    auto isLetter = [](uint8_t c) { return kUpper[c] != kLower[c]; };
+    while (i < n && !isLetter(p[i])) ++i;
+    if (i == n) return;
+    uint8_t first = kUpper[p[i]];
+    out[0] = first;
+    char last = first >= 'A' && first <= 'Z' ? kCodes[first - 'A'] : '0';
+    size_t k = 1;
+    for (++i; i < n && k < 4; ++i) {
+        uint8_t c = kUpper[p[i]];
+        if (c == 'H' || c == 'W' || !isLetter(c)) continue;
+        char code = c >= 'A' && c <= 'Z' ? kCodes[c - 'A'] : '0';  // other letters part like vowels
+        if (code != '0' && code != last) out[k++] = uint8_t(code);
+        last = code;
+    }
+}
+
 struct Program {
     std::string text;
     double finite(double v) const {
@@ -608,6 +634,11 @@ View Program::str(uint32_t i, const RecordContext& ctx, size_t limit) const {
             n.buf[0] = static_cast<uint8_t>(toCount(v) & 0xFF);
             return {n.buf, std::min<size_t>(1, limit)};
         }
+        case Op::Soundex: {
+            View s = str(n.a, ctx, kNoLimit);
+            soundexCode(s.p, s.n, n.buf);
+            return {n.buf, std::min<size_t>(4, limit)};
+        }
         case Op::IifS:
             return str(logic(n.a, ctx) ? n.b : n.c, ctx, limit);
         default:
@@ -692,6 +723,16 @@ double Program::num(uint32_t i, const RecordContext& ctx) const {
         case Op::Min: {
             double x = num(n.a, ctx), y = num(n.b, ctx);
             return n.op == Op::Max ? (x >= y ? x : y) : (x <= y ? x : y);
+        }
+        case Op::Difference: {
+            uint8_t x[4], y[4];
+            View s = str(n.a, ctx, kNoLimit);
+            soundexCode(s.p, s.n, x);
+            s = str(n.b, ctx, kNoLimit);
+            soundexCode(s.p, s.n, y);
+            int same = 0;
+            for (int k = 0; k < 4; ++k) same += x[k] == y[k];
+            return same;
         }
         case Op::IifN:
             return num(logic(n.a, ctx) ? n.b : n.c, ctx);
@@ -867,6 +908,8 @@ enum class Fn : uint8_t {
     Asc,
     Max,
     Min,
+    Soundex,
+    Difference,
 };
 
 struct FnInfo {
@@ -887,6 +930,7 @@ constexpr FnInfo kFunctions[] = {
     {"ROUND", Fn::Round, 2, 2}, {"YEAR", Fn::Year, 1, 1},       {"MONTH", Fn::Month, 1, 1},
     {"DAY", Fn::Day, 1, 1},     {"AT", Fn::At, 2, 2},           {"CHR", Fn::Chr, 1, 1},
     {"ASC", Fn::Asc, 1, 1},     {"MAX", Fn::Max, 2, 2},         {"MIN", Fn::Min, 2, 2},
+    {"SOUNDEX", Fn::Soundex, 1, 1}, {"DIFFERENCE", Fn::Difference, 2, 2},
 };
 
 // A function by name; like FoxPro, names longer than four letters may be cut to four or more.
@@ -1709,6 +1753,17 @@ class Compiler {
                 needArg(name, f, a[0], 0, C);
                 return add(make(Op::Asc, N), name, {a[0]});
             }
+            case Fn::Soundex: {
+                needArg(name, f, a[0], 0, C);
+                Node n = make(Op::Soundex, C, 4);
+                n.bufLen = 4;
+                return add(n, name, {a[0]});
+            }
+            case Fn::Difference: {
+                needArg(name, f, a[0], 0, C);
+                needArg(name, f, a[1], 1, C);
+                return add(make(Op::Difference, N), name, {a[0], a[1]});
+            }
             case Fn::Max:
             case Fn::Min: {
                 ValueType t = typeOf(a[0]);
@@ -1882,6 +1937,12 @@ void Expression::evalKey(const RecordContext& ctx, uint8_t* out, size_t keyLen) 
             return;
         }
     }
+}
+
+std::string soundex(std::string_view text) {
+    uint8_t out[4];
+    exprc::soundexCode(reinterpret_cast<const uint8_t*>(text.data()), text.size(), out);
+    return std::string(reinterpret_cast<const char*>(out), 4);
 }
 
 }  // namespace addrova::store

@@ -89,4 +89,7 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// SOUNDEX() of a text in a single-byte code page: four bytes, "0000" when it has no letter.
+std::string soundex(std::string_view text);
+
 }  // namespace addrova::store

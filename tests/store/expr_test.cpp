@@ -205,6 +205,33 @@ TEST_F(ExprTest, CharacterFunctions) {
     for (const Case& c : cases) EXPECT_EQ(show(c.expr), c.want) << c.expr;
 }
 
+TEST_F(ExprTest, SoundexAndDifference) {
+    const Case cases[] = {
+        {"SOUNDEX('Robert')", "R163"},
+        {"SOUNDEX('Rupert')", "R163"},
+        {"SOUNDEX('Ashcraft')", "A261"},  // S and C across H count once
+        {"SOUNDEX('Tymczak')", "T522"},
+        {"SOUNDEX('Pfister')", "P236"},   // F has the first letter's code
+        {"SOUNDEX('Smith')", "S530"},
+        {"SOUNDEX('smyth  ')", "S530"},
+        {"SOUNDEX('Lee')", "L000"},
+        {"SOUNDEX(\"  o'Neil\")", "O540"},
+        {"SOUNDEX('')", "0000"},
+        {"SOUNDEX('12 ')", "0000"},
+        {"SOUNDEX(LNAME)", "S530"},
+        {"SOUN(TRIM(FNAME)) + '|'", "J500|"},
+        {"STR(DIFFERENCE('Smith', 'Smythe'), 1)", "4"},
+        {"STR(DIFFERENCE('Robert', 'Rubin'), 1)", "2"},
+        {"STR(DIFFERENCE('Lee', 'Xu'), 1)", "3"},
+        {"STR(DIFF(LNAME, 'Ashcraft'), 1)", "0"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(show(c.expr), c.want) << c.expr;
+    EXPECT_EQ(compile("SOUNDEX(LNAME)").length(), 4u);
+    EXPECT_EQ(soundex("Tymczak"), "T522");
+    EXPECT_THROW(compile("SOUNDEX(3)"), ExprError);
+    EXPECT_THROW(compile("DIFFERENCE('a')"), ExprError);
+}
+
 TEST_F(ExprTest, Concatenation) {
     const Case cases[] = {
         {"'ab' + 'cd'", "abcd"},

@@ -8,6 +8,7 @@
 #include "RebuildWindows.h"
 #include "TAVEnvelopes.h"
 #include "TCopyOut.h"
+#include "ToolWindows.h"
 #include "TLabelSetupScreen.h"
 #include "TReportSetup.h"
 
@@ -16,6 +17,7 @@
 #include "Common.h"
 #include "Dialogs.h"
 #include "Error.h"
+#include "FilterWindows.h"
 #include "ProgramDir.h"
 #include "Wiring.h"
 
@@ -245,6 +247,33 @@ void TAddressMain::run(const QString& name)
     refreshButtons();
 }
 
+// Around a maintenance window: table events quiet; afterwards the filter and order again, and the
+// record that was current when it is still there (else the first).
+void TAddressMain::runTool(const std::function<void()>& tool)
+{
+    if (!table_.isOpen() || ds_.editing())
+        return;
+    const uint32_t recno = table_.recNo();
+    ds_.setSuppressEvents(true);
+    try {
+        tool();
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+    }
+    try {
+        reselectOrder();
+        applyFilter();
+        const std::string selection = table_.selection();
+        if (!table_.go(recno) || table_.deleted() || (!selection.empty() && !table_.test(selection)))
+            table_.goTop();
+    } catch (const store::Error& e) {
+        ShowError(QString::fromStdString(e.what()));
+    }
+    ds_.setSuppressEvents(false);
+    ds_.tableChanged();
+    refreshButtons();
+}
+
 void TAddressMain::setCommandEnabled(const QString& name, bool on)
 {
     if (QAction* a = command(name))
@@ -416,6 +445,21 @@ void TAddressMain::buildMenus()
         ds_.tableChanged();
         refreshButtons();
     });
+    handle(QStringLiteral("mnuCheckDuplicates"), [this] {
+        runTool([this] {
+            tools::ShowCheckDuplicates(table_, tagId(), [this] {
+                filters::TTaggingForm form(this);
+                form.start();
+                const auto r = filters::tagAllRecords(table_, tagId(), [&](uint32_t d) { return form.keepGoing(d); });
+                form.finish(r.cancelled);
+            }, this);
+        });
+    });
+    handle(QStringLiteral("mnuConvertCase"), [this] { runTool([this] { tools::ShowConvertCase(table_, filterSet(), this); }); });
+    handle(QStringLiteral("mnuSearchReplace"),
+           [this] { runTool([this] { tools::ShowSearchReplace(table_, filter_.expression, this); }); });
+    handle(QStringLiteral("mnuDeleteRecords"),
+           [this] { runTool([this] { tools::ShowDeleteRecords(table_, filter_.expression, this); }); });
     labels::RegisterTheLabelDesigner();
     handle(QStringLiteral("mnuPrintLabels"),
            [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });

@@ -129,6 +129,7 @@ private:
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key = {});
     void handle(const QString& name, std::function<void()> fn);
     void run(const QString& name);
+    void runTool(const std::function<void()>& tool);
     void setCommandEnabled(const QString& name, bool on);
     void fillRecord();
     void fieldEdited(const char* field, const QString& text);
