@@ -2,6 +2,15 @@
 
 #include "GBarcode.h"
 
+#include "Common.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRegularExpressionValidator>
 #include <zint.h>
 
 #include <algorithm>
@@ -234,6 +243,82 @@ void TGIMBarCode::print(PrintSurface& s, double X, double Y)
     const double p = ppi();
     for (const QRectF& r : imb::bars(e.bars, X + left_ / p, Y + top_ / p))
         s.rectangle(r.left(), r.top(), r.right(), r.bottom());
+}
+
+bool TGIMBarCode::settingsDialog()
+{
+    TIMBarCodeSettings d(*this, qobject_cast<QWidget*>(parent()));
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    repaint();
+    return true;
+}
+
+void TGIMBarCode::addMenuItems(QMenu* m)
+{
+    TGGraphicControl::addMenuItems(m);
+    m->addSeparator();
+    m->addAction(QStringLiteral("Intelligent Mail Settings..."), this, [this] {
+        if (settingsDialog())
+            notifyChanged();
+    });
+}
+
+TIMBarCodeSettings::TIMBarCodeSettings(TGIMBarCode& code, QWidget* parent) : QDialog(parent), code_(code)
+{
+    setWindowTitle(QStringLiteral("Intelligent Mail Barcode"));
+    auto* form = new QFormLayout(this);
+    auto digits = [this](const QString& text, int max) {
+        auto* e = new QLineEdit(text, this);
+        e->setMaxLength(max);
+        e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+        return e;
+    };
+    barcodeIdEdit = digits(code.barcodeId(), 2);
+    serviceTypeEdit = digits(code.serviceType(), 3);
+    mailerIdEdit = digits(code.mailerId(), 9);
+    serialEdit = digits(code.serialNumber(), 9);
+    counterCheck = new QCheckBox(QStringLiteral("Count up from this number for each piece"), this);
+    counterCheck->setChecked(code.serialFromCounter());
+    routingCombo = new QComboBox(this);
+    routingCombo->addItems({QStringLiteral("5-digit ZIP"), QStringLiteral("ZIP+4"),
+                            QStringLiteral("ZIP+4 and delivery point")});
+    routingCombo->setCurrentIndex(static_cast<int>(code.routingType()));
+    form->addRow(QStringLiteral("Barcode identifier:"), barcodeIdEdit);
+    form->addRow(QStringLiteral("Service type:"), serviceTypeEdit);
+    form->addRow(QStringLiteral("Mailer identifier (6 or 9 digits):"), mailerIdEdit);
+    form->addRow(QStringLiteral("Serial number:"), serialEdit);
+    form->addRow(QString(), counterCheck);
+    form->addRow(QStringLiteral("Routing code from the record:"), routingCombo);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TIMBarCodeSettings::OkClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void TIMBarCodeSettings::OkClick()
+{
+    TGIMBarCode trial;
+    trial.setBarcodeId(barcodeIdEdit->text());
+    trial.setServiceType(serviceTypeEdit->text());
+    trial.setMailerId(mailerIdEdit->text());
+    QString serial = serialEdit->text();
+    // A counter's first number may be short: it is padded when printed.
+    if (counterCheck->isChecked() && !serial.isEmpty())
+        serial = QString::fromStdString(imb::CounterSerial(mailerIdEdit->text().toStdString(), serial.toLongLong(), 0));
+    trial.setSerialNumber(serial);
+    const std::string error = trial.trackingError();
+    if (!error.empty()) {
+        ui::ShowInfo(QString::fromStdString(error));
+        return;
+    }
+    code_.setBarcodeId(trial.barcodeId());
+    code_.setServiceType(trial.serviceType());
+    code_.setMailerId(trial.mailerId());
+    code_.setSerialNumber(serial);
+    code_.setSerialFromCounter(counterCheck->isChecked());
+    code_.setRoutingType(static_cast<BarCodeType>(routingCombo->currentIndex()));
+    accept();
 }
 
 void TGIMBarCode::writeProperties(PropertyWriter& w) const

@@ -5,10 +5,18 @@
 
 #include "GGraphc.h"
 
+#include <QDialog>
+
 #include <string>
 #include <vector>
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
 namespace addrova::layout {
+
+class TGIMBarCode;
 
 namespace imb {
 // Printed dimensions in inches (USPS-B-3200 nominal values): 22 bars per inch.
@@ -38,6 +46,25 @@ std::string RoutingCode(const std::string& zip, const std::string& address, BarC
 // Bars in inches from the barcode's top-left corner.
 std::vector<QRectF> bars(const std::string& states, double x, double y);
 }  // namespace imb
+
+// Its settings window: barcode identifier, service type, mailer identifier, serial number, whether
+// the serial number counts up per piece, and the routing code's length.
+class TIMBarCodeSettings : public QDialog {
+    Q_OBJECT
+public:
+    explicit TIMBarCodeSettings(TGIMBarCode& code, QWidget* parent = nullptr);
+    // Checks the entries; on a fault tells the user and keeps the window open.
+    void OkClick();
+    QLineEdit* barcodeIdEdit;
+    QLineEdit* serviceTypeEdit;
+    QLineEdit* mailerIdEdit;
+    QLineEdit* serialEdit;
+    QCheckBox* counterCheck;
+    QComboBox* routingCombo;
+
+private:
+    TGIMBarCode& code_;
+};
 
 class TGIMBarCode : public TGGraphicControl {
     Q_OBJECT
@@ -77,9 +104,15 @@ public:
     void paint(QPainter& p) override;
     void print(PrintSurface& s, double x, double y) override;
 
+    // The "Intelligent Mail Settings" dialog; true when the settings were changed.
+    bool settingsDialog();
+
     void writeProperties(PropertyWriter& w) const override;
     PropKind propertyKind(const QString& path) const override;
     bool assignProperty(const QString& path, const StreamValue& v, int ppi) override;
+
+protected:
+    void addMenuItems(QMenu* menu) override;
 
 private:
     std::string tracking(std::string& error) const;
