@@ -1,6 +1,7 @@
 #include "TAddressMain.h"
 
 #include "LabelDesignScreen.h"
+#include "PostalWindows.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "RebuildWindows.h"
@@ -413,6 +414,12 @@ void TAddressMain::buildMenus()
     labels::RegisterTheLabelDesigner();
     handle(QStringLiteral("mnuPrintLabels"),
            [this] { labels::ShowPrintLabels(table_, filterSet(), tagId(), this); });
+    handle(QStringLiteral("mnuCountZip"), [this] { postal::ShowCountZipCodes(table_, this); });
+    handle(QStringLiteral("mnuCheckStateZip"), [this] {
+        postal::ShowStateZipCheck(table_, tagId(), this);
+        ds_.tableChanged();
+        refreshButtons();
+    });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);
