@@ -1,6 +1,7 @@
 #include "GFiler.h"
 
 #include "GBarcode.h"
+#include "GIMBarcode.h"
 #include "GLabels.h"
 #include "GMultiLine.h"
 #include "GShapes.h"
@@ -31,6 +32,7 @@ const std::map<QString, Factory>& factories() {
         {QStringLiteral("TGDMultiLineAddressLabel"), [](QObject* p) { return new TGDMultiLineAddressLabel(p); }},
         {QStringLiteral("TGPostNetBarCode"), [](QObject* p) { return new TGPostNetBarCode(p); }},
         {QStringLiteral("TGFIMBarCode"), [](QObject* p) { return new TGFIMBarCode(p); }},
+        {QStringLiteral("TGIMBarCode"), [](QObject* p) { return new TGIMBarCode(p); }},
         {QStringLiteral("TGLineShape"), [](QObject* p) { return new TGLineShape(p); }},
         {QStringLiteral("TGLabelShapes"), [](QObject* p) { return new TGLabelShapes(p); }},
         {QStringLiteral("Trpshapes"), [](QObject* p) { return new Trpshapes(p); }},
@@ -47,10 +49,10 @@ std::set<QString>& registered() {
 }  // namespace
 
 void registerPanelClasses(PanelKind kind) {
-    static const char* const label[] = {"TGLineShape", "TGPostNetBarCode", "TGImage", "TGLabelShapes",
+    static const char* const label[] = {"TGLineShape", "TGPostNetBarCode", "TGIMBarCode", "TGImage", "TGLabelShapes",
                                         "TGPLabel", "TGPDLabel", "TGCounterLabel", "TGSymbolLabel",
                                         "TGMultiLineLabel", "TGDMultiLineLabel", "TGDMultiLineAddressLabel"};
-    static const char* const envelope[] = {"TGLineShape", "TGPostNetBarCode", "TGFIMBarCode", "TGImage",
+    static const char* const envelope[] = {"TGLineShape", "TGPostNetBarCode", "TGIMBarCode", "TGFIMBarCode", "TGImage",
                                            "TGLabelShapes", "TGPLabel", "TGPDLabel", "TGMultiLineLabel",
                                            "TGDMultiLineAddressLabel"};
     static const char* const report[] = {"TGLineShape", "TGImage", "TGPLabel", "TGPDLabel", "TGDMultiLineLabel",

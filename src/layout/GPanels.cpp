@@ -2,6 +2,7 @@
 
 #include "Common.h"
 #include "GBarcode.h"
+#include "GIMBarcode.h"
 #include "GFiler.h"
 #include "GLabels.h"
 #include "GMultiLine.h"
@@ -95,6 +96,14 @@ void placePostNet(TGBasePanel* panel, const QRect& r) {
     panel->RefreshData();
 }
 
+void placeIMb(TGBasePanel* panel, const QRect& r) {
+    adopt<TGIMBarCode>(panel, r, [](TGIMBarCode* b) {
+        b->setZipCodeField(QStringLiteral("ZIP"));
+        b->setAddressField(QStringLiteral("STREET"));
+    });
+    panel->RefreshData();
+}
+
 void placeSymbol(TGBasePanel* panel, const QRect& r, bool fit) {
     auto* s = adopt<TGSymbolLabel>(panel, r);
     s->symbolSelector();
@@ -149,6 +158,7 @@ void TGLabelPanel::PlaceObject(const QRect& band) {
     case psLine: placeLine(this, r, LineStyle::stVertical); break;
     case psImage: adopt<TGImage>(this, r); break;
     case psPostNetBarCode: placePostNet(this, r); break;
+    case psIMBarCode: placeIMb(this, r); break;
     default: break;
     }
 }
@@ -226,6 +236,7 @@ void TEnvelopePanel::PlaceObject(const QRect& band) {
     case psImage: adopt<TGImage>(this, r); break;
     case psPostNetBarCode: placePostNet(this, r); break;
     case psFIMBarCode: adopt<TGFIMBarCode>(this, r); break;
+    case psIMBarCode: placeIMb(this, r); break;
     default: break;
     }
 }

@@ -19,7 +19,7 @@ class TGLabelPanel : public TGDataPanel {
 public:
     enum State {
         psPointing, psLabel, psCounterLabel, psSymbolLabel, psDataLabel, psMultiLineLabel, psMultiLineDataLabel,
-        psAddressLabel, psRectangle, psEllipse, psRoundRectangle, psLine, psImage, psPostNetBarCode
+        psAddressLabel, psRectangle, psEllipse, psRoundRectangle, psLine, psImage, psPostNetBarCode, psIMBarCode
     };
     explicit TGLabelPanel(QWidget* parent = nullptr);
     ~TGLabelPanel() override;
@@ -46,7 +46,7 @@ class TEnvelopePanel : public TGDataPanel {
 public:
     enum State {
         psPointing, psLabel, psDataLabel, psMultiLineLabel, psAddressLabel, psRectangle, psEllipse,
-        psRoundRectangle, psLine, psImage, psPostNetBarCode, psFIMBarCode
+        psRoundRectangle, psLine, psImage, psPostNetBarCode, psFIMBarCode, psIMBarCode
     };
     explicit TEnvelopePanel(QWidget* parent = nullptr);
     ~TEnvelopePanel() override;

@@ -2,6 +2,7 @@
 
 #include "LabelDesignScreen.h"
 #include "LetterWindows.h"
+#include "PostalWindows.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
 #include "ImportWindows.h"
@@ -468,6 +469,12 @@ void TAddressMain::buildMenus()
     handle(QStringLiteral("mnuPrintReports"), [this] { reports::ShowPrintReports(table_, filterSet(), tagId(), this); });
     handle(QStringLiteral("mnuPrintCurrent"), [this] { reports::ShowPrintCurrentRecord(table_, this); });
     handle(QStringLiteral("mnuPrintLetters"), [this] { letters::ShowPrintLetters(table_, filterSet(), this); });
+    handle(QStringLiteral("mnuCountZip"), [this] { postal::ShowCountZipCodes(table_, this); });
+    handle(QStringLiteral("mnuCheckStateZip"), [this] {
+        postal::ShowStateZipCheck(table_, tagId(), this);
+        ds_.tableChanged();
+        refreshButtons();
+    });
     handle(QStringLiteral("mnuRebuildSystemIndexes"), [this] {
         tools::TRebuildSystemIndexes w(this);
         CenterOverMain(&w);

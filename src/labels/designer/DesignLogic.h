@@ -32,6 +32,10 @@ QString zoomCaption(float zoom);
 // A POSTNET barcode needs a label at least 2.85 inches wide (the width as the layout holds it).
 inline constexpr float kPostnetMinWidth = 2.85f;
 bool postnetFits(float lblWidth);
+// The Intelligent Mail barcode is 2.93 inches long.
+inline constexpr float kImbMinWidth = 3.0f;
+inline constexpr const char* kImbRefused =
+    "The Intelligent Mail barcode is about 3 inches long and needs a label at least 3 inches wide.";
 inline constexpr const char* kPostnetRefused =
     "This label is not wide enough for a \rpostnet barcode. At least 2.85 inches are needed";
 inline constexpr const char* kPostnetRemoved =

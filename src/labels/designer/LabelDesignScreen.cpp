@@ -122,6 +122,14 @@ QIcon toolIcon(int state) {
             p.drawLine(x, full ? 7 : 12, x, 17);
         }
         break;
+    case TGLabelPanel::psIMBarCode:
+        // Four-state bars: full, ascender, descender, tracker.
+        p.setPen(QPen(Qt::black, 1.4));
+        for (int i = 0; i < 9; ++i) {
+            const int x = 3 + i * 2, kind = (i * 7 + 3) % 4;
+            p.drawLine(x, kind == 0 || kind == 1 ? 6 : 10, x, kind == 0 || kind == 2 ? 18 : 14);
+        }
+        break;
     default: break;
     }
     p.end();
@@ -181,8 +189,9 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelDesignerContext& context)
                            "Round Rectangle tool",
                            "Line Tool",
                            "Clip Art Tool",
-                           "Postnet Barcode tool"};
-    for (int s = 0; s < 14; ++s) {
+                           "Postnet Barcode tool",
+                           "Intelligent Mail Barcode tool"};
+    for (int s = 0; s < 15; ++s) {
         tools_[static_cast<size_t>(s)] = makeTool(s, QString::fromLatin1(hints[s]));
         bar->addWidget(tools_[static_cast<size_t>(s)]);
         if (s == 0 || s == 7 || s == 12) bar->addSpacing(8);
@@ -461,6 +470,13 @@ void TLabelDesignScreen::CancelClick() { reject(); }
 void TLabelDesignScreen::ToolClick(int state) {
     if (state == TGLabelPanel::psPostNetBarCode) {
         PostNetClick();
+        return;
+    }
+    if (state == TGLabelPanel::psIMBarCode && setup_.lblWidth < kImbMinWidth) {
+        ui::ShowInfo(QString::fromLatin1(kImbRefused));
+        tools_[TGLabelPanel::psIMBarCode]->setChecked(false);
+        tools_[0]->setChecked(true);
+        panel_->setPanelState(TGLabelPanel::psPointing);
         return;
     }
     tools_.at(static_cast<size_t>(state))->setChecked(true);

@@ -116,7 +116,7 @@ private:
     QScrollArea* area_;
     QWidget* sheet_;
     QButtonGroup* toolGroup_;
-    std::array<QToolButton*, 14> tools_{};
+    std::array<QToolButton*, 15> tools_{};
     QToolButton *showGrid_, *snap_, *showArt_, *fieldNames_;
     QToolButton *first_, *prior_, *next_, *last_;
     QToolButton *zoomUp_, *zoomDown_;

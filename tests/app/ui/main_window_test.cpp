@@ -624,7 +624,7 @@ TEST_F(MainWindowTest, LaterWindowsAreDisabledUntilTheyGiveAHandler)
     EXPECT_TRUE(w->command("mnuPrintEnvelopes")->isEnabled());
     const char* later[] = {"mnuPrintLetters", "mnuPrintReports",
                            "mnuPrintCurrent", "btnLetters", "mnuImportASCII", "mnuImportDBF", "mnuExport",
-                           "mnuCountZip", "mnuCheckDuplicates", "mnuSearchReplace"};
+                           "mnuCheckDuplicates", "mnuSearchReplace"};
     for (const char* c : later) {
         ASSERT_NE(w->command(c), nullptr) << c;
         EXPECT_FALSE(w->command(c)->isEnabled()) << c;
@@ -632,13 +632,13 @@ TEST_F(MainWindowTest, LaterWindowsAreDisabledUntilTheyGiveAHandler)
     EXPECT_EQ(w->command("mnuPrintLetters")->text(), "Print Le&tters");
     EXPECT_EQ(w->command("mnuPrintLetters")->shortcut(), QKeySequence("Ctrl+T"));
     int runs = 0;
-    w->setCommandHandler("mnuCountZip", [&] { ++runs; });
-    EXPECT_TRUE(w->command("mnuCountZip")->isEnabled());
-    w->command("mnuCountZip")->trigger();
+    w->setCommandHandler("mnuCheckDuplicates", [&] { ++runs; });
+    EXPECT_TRUE(w->command("mnuCheckDuplicates")->isEnabled());
+    w->command("mnuCheckDuplicates")->trigger();
     EXPECT_EQ(runs, 1);
     // While editing the record commands are off again.
     w->editRecord();
-    EXPECT_FALSE(w->command("mnuCountZip")->isEnabled());
+    EXPECT_FALSE(w->command("mnuCheckDuplicates")->isEnabled());
     w->cancelRecord();
 }
 

@@ -5,6 +5,7 @@
 #include "Common.h"
 #include "DesignLogic.h"
 #include "GBarcode.h"
+#include "GIMBarcode.h"
 #include "GHandle.h"
 #include "GLabels.h"
 #include "GMultiLine.h"
@@ -247,6 +248,7 @@ TEST_F(DesignerTest, EveryToolPlacesItsObjectAndReturnsToSelection) {
         {TGLabelPanel::psLine, "TGLineShape"},
         {TGLabelPanel::psImage, "TGImage"},
         {TGLabelPanel::psPostNetBarCode, "TGPostNetBarCode"},
+        {TGLabelPanel::psIMBarCode, "TGIMBarCode"},
     };
     auto d = open(stock5163(), false);
     size_t before = 0;
@@ -572,6 +574,44 @@ TEST_F(DesignerTest, KeysGoToThePanelExceptInTheDescription) {
     QTest::keyClick(d->snapButton(), Qt::Key_Delete);
     settle();
     EXPECT_TRUE(d->Panel().objects().empty());
+}
+
+TEST_F(DesignerTest, IntelligentMailBarcodeOnALabel) {
+    LabelSetup narrow = NewLabelSetup();
+    narrow.lblWidth = 2.625f;
+    {
+        auto d = open(narrow, false);
+        messages.clear();
+        QTest::mouseClick(d->toolButton(TGLabelPanel::psIMBarCode), Qt::LeftButton);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], QString::fromLatin1(kImbRefused));
+        EXPECT_EQ(d->Panel().PanelState(), TGLabelPanel::psPointing);
+    }
+    LabelSetup s = stock5163();
+    s.descript = "Intelligent Mail label";
+    auto d = open(s, false);
+    d->resize(1000, 420);
+    place(*d, TGLabelPanel::psAddressLabel, QPoint(24, 40));
+    place(*d, TGLabelPanel::psIMBarCode, QPoint(24, 150));
+    auto codes = objectsOf<TGIMBarCode>(d->Panel());
+    ASSERT_EQ(codes.size(), 1u);
+    TGIMBarCode* b = codes[0];
+    EXPECT_EQ(b->zipCodeField(), QStringLiteral("ZIP"));
+    EXPECT_EQ(b->addressField(), QStringLiteral("STREET"));
+    // Without a mailer identifier there is no code yet; the settings make one.
+    EXPECT_FALSE(b->encode().ok());
+    b->setMailerId(QStringLiteral("123456"));
+    b->setSerialNumber(QStringLiteral("000000001"));
+    d->Panel().RefreshData();  // the record's ZIP+4 and street
+    EXPECT_TRUE(b->encode().ok()) << b->encode().error;
+    b->repaint(true);
+    settle();
+    // Its width follows the 65 bars at 22 per inch.
+    EXPECT_NEAR(b->width() / 96.0, 64.0 / 22 + 0.02, 0.02);
+    QImage img = d->grab().toImage();
+    ASSERT_FALSE(img.isNull());
+    QDir().mkpath(QStringLiteral(ADDROVA_SCREENSHOT_DIR));
+    EXPECT_TRUE(img.save(QStringLiteral(ADDROVA_SCREENSHOT_DIR "/label-imb.png")));
 }
 
 TEST_F(DesignerTest, PictureOfTheDesigner) {
