@@ -19,18 +19,6 @@ using namespace addrova::store;
 namespace {
 
 // A whole number from the command line, or a usage error naming what it is.
-long long wholeNumber(const std::string& text, const char* what) {
-    size_t used = 0;
-    long long v = 0;
-    try {
-        v = std::stoll(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size()) throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
-    return v;
-}
-
 ProgressFn tagProgress() {
     if (!isatty(STDERR_FILENO)) return {};
     return [](int pct) { std::fprintf(stderr, "\rIndexing %3d%%", pct); };

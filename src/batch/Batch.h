@@ -2,8 +2,11 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+class QApplication;
 
 namespace addrova::batch {
 
@@ -32,6 +35,11 @@ struct Verb {
     size_t minArgs = 0, maxArgs = 0;
     std::function<int(const Args&)> run;  // returns the exit status
 };
+
+// A whole number from the command line; a UsageError naming `what` otherwise.
+long long wholeNumber(const std::string& text, const char* what);
+// The application for verbs that draw or print (fonts need one), offscreen unless a platform is set.
+std::unique_ptr<QApplication> StartApplication();
 
 void addTableVerbs(std::vector<Verb>& verbs);
 void addAddressVerbs(std::vector<Verb>& verbs);

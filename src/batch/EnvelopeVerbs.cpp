@@ -21,20 +21,6 @@ namespace {
 using store::OpenMode;
 using store::Table;
 
-long long wholeNumber(const std::string& text, const char* what)
-{
-    size_t used = 0;
-    long long v = 0;
-    try {
-        v = std::stoll(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size())
-        throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
-    return v;
-}
-
 // The stored envelope layout described `description` (as typed, trailing blanks aside).
 envelopes::EnvelopeSetup findEnvelopeLayout(const std::string& description)
 {
@@ -94,12 +80,7 @@ int envelopesVerb(const Args& a)
         o.copies = static_cast<int>(c);
     }
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "addrova-batch";
-    static char* argv[] = {name, nullptr};
-    QApplication qapp(argc, argv);
+    const auto qapp = StartApplication();
 
     app::PrepareProgramDir();
     const envelopes::EnvelopeSetup setup = findEnvelopeLayout(a.get("layout"));

@@ -21,20 +21,6 @@ namespace {
 using store::OpenMode;
 using store::Table;
 
-long long number(const std::string& text, const char* what)
-{
-    size_t used = 0;
-    long long v = 0;
-    try {
-        v = std::stoll(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size())
-        throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
-    return v;
-}
-
 // The stored layout whose description is `description` (compared as typed, trailing blanks aside).
 labels::LabelSetup findLayout(const std::string& description)
 {
@@ -69,7 +55,7 @@ labels::PositionMask parseMask(const std::string& text, int positions)
     std::stringstream in(text);
     std::string item;
     while (std::getline(in, item, ',')) {
-        long long p = number(item, "a --mask position");
+        long long p = wholeNumber(item, "a --mask position");
         if (p < 0 || p >= positions)
             throw UsageError{"mask position " + item + " is not on the sheet (0 to " + std::to_string(positions - 1) +
                              ")"};
@@ -89,12 +75,7 @@ int labelsVerb(const Args& a)
     if (int(a.has("all")) + int(a.has("filter")) + int(a.has("recno")) > 1)
         throw UsageError{"choose one of --all, --filter and --recno"};
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "addrova-batch";
-    static char* argv[] = {name, nullptr};
-    QApplication qapp(argc, argv);
+    const auto qapp = StartApplication();
 
     app::PrepareProgramDir();
     const labels::LabelSetup setup = findLayout(a.get("layout"));
@@ -102,7 +83,7 @@ int labelsVerb(const Args& a)
 
     labels::LabelPrintOptions o;
     if (a.has("copies")) {
-        long long c = number(a.get("copies"), "--copies");
+        long long c = wholeNumber(a.get("copies"), "--copies");
         if (c < 1 || c > 99)
             throw UsageError{"--copies must be 1 to 99"};
         o.copies = static_cast<int>(c);
@@ -120,7 +101,7 @@ int labelsVerb(const Args& a)
     t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
     o.choice = a.has("all") ? labels::RecordChoice::All : labels::RecordChoice::Filter;
     if (a.has("recno")) {
-        long long n = number(a.get("recno"), "--recno");
+        long long n = wholeNumber(a.get("recno"), "--recno");
         if (n < 1 || n > t.recCount())
             throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
         t.go(static_cast<uint32_t>(n));

@@ -26,16 +26,6 @@ namespace {
 using store::OpenMode;
 using store::Table;
 
-std::unique_ptr<QApplication> startGui()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "addrova-batch";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QApplication>(argc, argv);
-}
-
 void openLetters(Table& letters)
 {
     app::PrepareProgramDir();
@@ -62,23 +52,9 @@ void findLetter(Table& letters, const std::string& description)
     throw std::runtime_error(msg);
 }
 
-long long number(const std::string& text, const char* what)
-{
-    size_t used = 0;
-    long long v = 0;
-    try {
-        v = std::stoll(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size())
-        throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
-    return v;
-}
-
 int letterImport(const Args& a)
 {
-    auto gui = startGui();
+    auto gui = StartApplication();
     QFile f(QString::fromStdString(a.positional[1]));
     if (!f.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read " + a.positional[1] + ": " + f.errorString().toStdString());
@@ -99,7 +75,7 @@ int letterImport(const Args& a)
 
 int letterExport(const Args& a)
 {
-    auto gui = startGui();
+    auto gui = StartApplication();
     Table letters;
     openLetters(letters);
     findLetter(letters, a.positional[0]);
@@ -136,12 +112,12 @@ int lettersVerb(const Args& a)
         throw UsageError{"choose one of --all, --filter and --recno"};
     int copies = 1;
     if (a.has("copies")) {
-        const long long c = number(a.get("copies"), "--copies");
+        const long long c = wholeNumber(a.get("copies"), "--copies");
         if (c < 1 || c > 999)
             throw UsageError{"--copies must be 1 to 999"};
         copies = static_cast<int>(c);
     }
-    auto gui = startGui();
+    auto gui = StartApplication();
 
     Table letters;
     openLetters(letters);
@@ -160,7 +136,7 @@ int lettersVerb(const Args& a)
     t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
     print::RecordChoice choice = a.has("all") ? print::RecordChoice::All : print::RecordChoice::Filter;
     if (a.has("recno")) {
-        const long long n = number(a.get("recno"), "--recno");
+        const long long n = wholeNumber(a.get("recno"), "--recno");
         if (n < 1 || n > t.recCount())
             throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
         t.go(static_cast<uint32_t>(n));

@@ -13,7 +13,7 @@
 #include "ZipCount.h"
 #include "ZipReport.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <filesystem>
 #include <iostream>
 
@@ -59,12 +59,7 @@ int zipcount(const Args& a)
     if (!a.has("pdf"))
         return 0;
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "addrova-batch";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication qapp(argc, argv);
+    const auto qapp = StartApplication();
     print::PrinterControl printer;
     printer.SetPrinterByName(print::PrinterControl::PdfPrinterName());
     printer.SetPaperCode(print::PaperLetter);

@@ -22,30 +22,6 @@ namespace {
 using store::OpenMode;
 using store::Table;
 
-long long wholeNumber(const std::string& text, const char* what)
-{
-    size_t used = 0;
-    long long v = 0;
-    try {
-        v = std::stoll(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size())
-        throw UsageError{std::string(what) + " must be a whole number, not \"" + text + "\""};
-    return v;
-}
-
-std::unique_ptr<QApplication> application()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "addrova-batch";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QApplication>(argc, argv);
-}
-
 void info(const QString& s)
 {
     std::cerr << s.toStdString() << "\n";
@@ -129,7 +105,7 @@ int reportVerb(const Args& a)
     } else if (a.has("title")) {
         throw UsageError{"--title is for --builtin"};
     }
-    const auto qapp = application();
+    const auto qapp = StartApplication();
     app::PrepareProgramDir();
     const QString layoutPath = builtin ? QString() : findReport(a.get("report"));
 
@@ -189,7 +165,7 @@ int printRecordVerb(const Args& a)
         for (const reports::RecordField& f : reports::SingleRecordFields())
             fields << QString::fromLatin1(f.box);
     }
-    const auto qapp = application();
+    const auto qapp = StartApplication();
     app::PrepareProgramDir();
     Table t;
     openAddresses(a, t);
