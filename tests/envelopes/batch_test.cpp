@@ -59,7 +59,8 @@ TEST_F(EnvelopeBatchTest, PrintsTheShippedLayout)
     EXPECT_EQ(info.pages, 1);
     EXPECT_NEAR(info.widthPt, 792, 0.5);
     EXPECT_NEAR(info.heightPt, 612, 0.5);
-    const PdfWord* ann = FindWord(ReadPdfWords(pdf_, 1), QStringLiteral("Ann"));
+    const auto letterWords = ReadPdfWords(pdf_, 1);
+    const PdfWord* ann = FindWord(letterWords, QStringLiteral("Ann"));
     ASSERT_NE(ann, nullptr);
     EXPECT_NEAR(ann->xMin / 72, 1.5 + 4.0, 0.02);
     EXPECT_NEAR(ann->yMin / 72, 2.1875 + 1.75, 0.05);

@@ -62,7 +62,8 @@ Imported importText(Table& t, const std::string& file, const std::vector<std::pa
     spec.columns = static_cast<int>(r.scan.columns.size());
     spec.fieldOfColumn.assign(r.scan.columns.size(), -1);
     for (auto& [c, f] : map)
-        spec.fieldOfColumn[size_t(c)] = t.fieldIndex(f);
+        if (size_t(c) < spec.fieldOfColumn.size())
+            spec.fieldOfColumn[size_t(c)] = t.fieldIndex(f);
     r.result = ImportAscii(t, spec, hooks);
     if (r.result.started)
         RebuildAddressTags(t, {});

@@ -44,6 +44,7 @@ void writeLine(int fd, const std::string& line) {
         Table t;
         t.open(path);
         t.setOrder("LNAME");
+        writeLine(fd, "R");  // the clock for the kill starts once the table is open
         for (int serial = static_cast<int>(seed % 100000) * 1000;; ++serial) {
             std::string name = nameFor(rng);
             uint32_t target = 0;
@@ -96,11 +97,12 @@ TEST(Crash, KilledWriterLosesNothingPosted) {
             writer(path, fds[1], static_cast<unsigned>(round + 1));
         }
         ::close(fds[1]);
+        std::string log;
+        for (char c = 0; c != '\n' && ::read(fds[0], &c, 1) == 1;) log += c;
         ::usleep(static_cast<useconds_t>(500 + rng() % 15000));
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
-        std::string log;
         char buf[65536];
         for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) log.append(buf, static_cast<size_t>(n));
         ::close(fds[0]);
