@@ -1,6 +1,12 @@
 #pragma once
 
+#include "CodePage.h"
+#include "ProgramDir.h"
+#include "SystemTables.h"
+#include "Table.h"
+
 #include <functional>
+#include <stdexcept>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,6 +46,38 @@ struct Verb {
 long long wholeNumber(const std::string& text, const char* what);
 // The application for verbs that draw or print (fonts need one), offscreen unless a platform is set.
 std::unique_ptr<QApplication> StartApplication();
+
+// The stored layout of a system table whose description is `description`, read by `read`; the
+// message lists the stored descriptions otherwise. `selection` limits the rows looked at.
+template <class Setup, class Read>
+Setup FindStoredLayout(store::SystemTable which, const std::string& kind, const std::string& file,
+                       const std::string& description, Read read, const std::string& selection = {})
+{
+    store::Table layouts;
+    const std::string problem = store::openSystemTable(which, layouts, app::SysdataDir());
+    if (!problem.empty())
+        throw std::runtime_error(problem);
+    if (!selection.empty())
+        layouts.setSelection(selection);
+    layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
+    const std::string wanted = store::fromUtf8(description, layouts.codePage());
+    std::vector<std::string> known;
+    for (layouts.goTop(); !layouts.eof(); layouts.skip()) {
+        Setup s = read(layouts);
+        if (s.descript == wanted)
+            return s;
+        known.push_back(store::toUtf8(s.descript, layouts.codePage()));
+    }
+    std::string msg = "no " + kind + " layout is described \"" + description + "\"";
+    if (known.empty()) {
+        msg += " (" + file + " holds no layouts)";
+    } else {
+        msg += "; the layouts are:";
+        for (const auto& k : known)
+            msg += "\n  " + k;
+    }
+    throw std::runtime_error(msg);
+}
 
 void addTableVerbs(std::vector<Verb>& verbs);
 void addAddressVerbs(std::vector<Verb>& verbs);

@@ -24,28 +24,8 @@ using store::Table;
 // The stored envelope layout described `description` (as typed, trailing blanks aside).
 envelopes::EnvelopeSetup findEnvelopeLayout(const std::string& description)
 {
-    Table layouts;
-    const std::string problem = store::openSystemTable(store::SystemTable::Envelope, layouts, app::SysdataDir());
-    if (!problem.empty())
-        throw std::runtime_error(problem);
-    layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
-    const std::string wanted = store::fromUtf8(description, layouts.codePage());
-    std::vector<std::string> known;
-    for (layouts.goTop(); !layouts.eof(); layouts.skip()) {
-        envelopes::EnvelopeSetup s = envelopes::ReadEnvelopeSetup(layouts);
-        if (s.descript == wanted)
-            return s;
-        known.push_back(store::toUtf8(s.descript, layouts.codePage()));
-    }
-    std::string msg = "no envelope layout is described \"" + description + "\"";
-    if (known.empty())
-        msg += " (ENVELOPE.DBF holds no layouts)";
-    else {
-        msg += "; the layouts are:";
-        for (const auto& k : known)
-            msg += "\n  " + k;
-    }
-    throw std::runtime_error(msg);
+    return FindStoredLayout<envelopes::EnvelopeSetup>(store::SystemTable::Envelope, "envelope", "ENVELOPE.DBF", description,
+                                   [](store::Table& t) { return envelopes::ReadEnvelopeSetup(t); });
 }
 
 int envelopesVerb(const Args& a)

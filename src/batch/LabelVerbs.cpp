@@ -24,29 +24,8 @@ using store::Table;
 // The stored layout whose description is `description` (compared as typed, trailing blanks aside).
 labels::LabelSetup findLayout(const std::string& description)
 {
-    Table layouts;
-    const std::string problem = store::openSystemTable(store::SystemTable::Label, layouts, app::SysdataDir());
-    if (!problem.empty())
-        throw std::runtime_error(problem);
-    layouts.setSelection("not DELETED()");
-    layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
-    const std::string wanted = store::fromUtf8(description, layouts.codePage());
-    std::vector<std::string> known;
-    for (layouts.goTop(); !layouts.eof(); layouts.skip()) {
-        labels::LabelSetup s = labels::ReadLabelSetup(layouts);
-        if (s.descript == wanted)
-            return s;
-        known.push_back(store::toUtf8(s.descript, layouts.codePage()));
-    }
-    std::string msg = "no label layout is described \"" + description + "\"";
-    if (known.empty())
-        msg += " (LABEL.DBF holds no layouts)";
-    else {
-        msg += "; the layouts are:";
-        for (const auto& k : known)
-            msg += "\n  " + k;
-    }
-    throw std::runtime_error(msg);
+    return FindStoredLayout<labels::LabelSetup>(store::SystemTable::Label, "label", "LABEL.DBF", description,
+                                   [](store::Table& t) { return labels::ReadLabelSetup(t); }, "not DELETED()");
 }
 
 labels::PositionMask parseMask(const std::string& text, int positions)
