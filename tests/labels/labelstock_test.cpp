@@ -11,6 +11,22 @@
 using namespace addrova;
 using namespace addrova::labels;
 
+namespace {
+
+// The catalogue opens exclusively: work on a copy so that tests running beside this one can read
+// the shipped files.
+struct StockCopy {
+    test::TempDir dir;
+    StockCopy()
+    {
+        for (const char* f : {"LBLTPL.DBF", "LBLTPL.CDX"})
+            std::filesystem::copy_file(std::string(ADDROVA_SYSDATA_DIR) + f, dir.file(f));
+    }
+    std::string sysdata() const { return dir.path() + "/"; }
+};
+
+}  // namespace
+
 TEST(LabelQuery, ClausesJoinedAsTheSelectorBuildsThem)
 {
     struct Case {
@@ -32,8 +48,9 @@ TEST(LabelQuery, ClausesJoinedAsTheSelectorBuildsThem)
 
 TEST(LabelQuery, RunsOnTheShippedCatalogue)
 {
+    StockCopy copy;
     store::Table stock;
-    ASSERT_EQ(store::openSystemTable(store::SystemTable::LabelStock, stock, ADDROVA_SYSDATA_DIR), "");
+    ASSERT_EQ(store::openSystemTable(store::SystemTable::LabelStock, stock, copy.sysdata()), "");
     stock.setSelection(BuildLabelQuery("Avery Laserjet", 0, false));
     const uint32_t laser = stock.countSelected();
     EXPECT_GT(laser, 0u);
@@ -47,8 +64,9 @@ TEST(LabelQuery, RunsOnTheShippedCatalogue)
 
 TEST(LabelLayouts, TakingAStockRecordKeepsDescriptionAndFileName)
 {
+    StockCopy copy;
     store::Table stock;
-    ASSERT_EQ(store::openSystemTable(store::SystemTable::LabelStock, stock, ADDROVA_SYSDATA_DIR), "");
+    ASSERT_EQ(store::openSystemTable(store::SystemTable::LabelStock, stock, copy.sysdata()), "");
     stock.setSelection(BuildLabelQuery("Avery Laserjet", 0, false));
     stock.goTop();
     ASSERT_FALSE(stock.eof());
