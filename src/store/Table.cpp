@@ -810,6 +810,20 @@ bool Table::syncOrder(IndexOrder& ord) {
     return false;
 }
 
+// A record filed under a key its fields do not give means a damaged index: no record is handed out
+// in a wrong order. Structural tags only; a scratch order may lag behind edits by design.
+void Table::checkEntry(IndexOrder& ord) {
+    if (order_ <= 0 || order_ > static_cast<int>(tagExprs_.size())) return;
+    TagExprs& te = *tagExprs_[static_cast<size_t>(order_ - 1)];
+    RecordContext ctx{rec_.data(), ord.recno(), this, false};
+    if (!te.compute(ctx, entryKey_)) return;
+    auto stored = ord.key();
+    if (!std::equal(stored.begin(), stored.end(), entryKey_.begin(), entryKey_.end()))
+        throw FormatError(cdx_.path(), "Cannot read index",
+                          "tag " + te.info.name + " files record " + std::to_string(ord.recno()) +
+                              " under a key it does not have");
+}
+
 bool Table::goTop() {
     requireOpen();
     commitPending();
@@ -820,6 +834,7 @@ bool Table::goTop() {
         while (ok && inScope(*ord)) {
             dbf_.readRecord(ord->recno(), rec_.data());
             if (visible(ord->recno(), rec_.data())) {
+                checkEntry(*ord);
                 adopt(ord->recno());
                 orderSynced_ = true;
                 return true;
@@ -866,6 +881,7 @@ bool Table::goBottom() {
             if (inScope(*ord)) {
                 dbf_.readRecord(ord->recno(), rec_.data());
                 if (visible(ord->recno(), rec_.data())) {
+                    checkEntry(*ord);
                     adopt(ord->recno());
                     orderSynced_ = true;
                     return true;
@@ -904,6 +920,7 @@ bool Table::step(bool forward) {
             uint32_t r = ord->recno();
             dbf_.readRecord(r, rec_.data());
             if (visible(r, rec_.data())) {
+                checkEntry(*ord);
                 adopt(r);
                 orderSynced_ = true;
                 return true;
@@ -1051,6 +1068,7 @@ bool Table::seekEncoded(const std::vector<uint8_t>& key) {
         setEof();
         return false;
     }
+    checkEntry(*ord);
     if (prefixEquals(ord->key(), key)) {
         adopt(ord->recno());
         orderSynced_ = true;

@@ -208,6 +208,7 @@ private:
     IndexOrder* currentOrder();
     const Expression* orderKeyExpr() const;
     bool syncOrder(IndexOrder& ord);
+    void checkEntry(IndexOrder& ord);
     bool visible(uint32_t recno, const uint8_t* rec);
     bool inScope(IndexOrder& ord) const;
     bool step(bool forward);
@@ -244,6 +245,7 @@ private:
     bool readOnly_ = true;
 
     std::vector<uint8_t> rec_, orig_;
+    std::vector<uint8_t> entryKey_;  // scratch for checkEntry()
     uint32_t recno_ = 0;
     uint32_t returnTo_ = 0;  // the record to go back to when an append is cancelled
     bool orderSynced_ = false;  // the current order's cursor stands on the current record
