@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "Application.h"
 #include "ProgramDir.h"
 #include "SingleInstance.h"
 #include "TAddressMain.h"
@@ -19,7 +20,7 @@ int RunProgram(int argc, char** argv)
     if (!instance.acquire())
         return 0;  // the running copy was asked to come forward
 
-    QApplication qapp(argc, argv);
+    Application qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Addrova"));
     QApplication::setApplicationDisplayName(QStringLiteral("Addrova"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
