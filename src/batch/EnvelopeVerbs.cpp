@@ -18,7 +18,6 @@ namespace addrova::batch {
 
 namespace {
 
-using store::OpenMode;
 using store::Table;
 
 // The stored envelope layout described `description` (as typed, trailing blanks aside).
@@ -47,7 +46,6 @@ int envelopesVerb(const Args& a)
             throw UsageError{"--paper must be letter or envelope, not \"" + a.get("paper") + "\""};
     }
     envelopes::EnvelopePrintOptions o;
-    o.choice = envelopes::RecordChoice::Filter;
     try {
         o.feed = envelopes::ParseFeed(a.get("feed"));
     } catch (const std::invalid_argument& e) {
@@ -66,23 +64,7 @@ int envelopesVerb(const Args& a)
     const envelopes::EnvelopeSetup setup = findEnvelopeLayout(a.get("layout"));
 
     Table t;
-    t.open(a.positional[0], OpenMode::ReadOnly);
-    t.setDeleted(true);
-    if (a.has("order"))
-        t.setOrder(std::string_view(a.get("order")));
-    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
-    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
-    if (a.has("all"))
-        o.choice = envelopes::RecordChoice::All;
-    if (a.has("recno")) {
-        const long long n = wholeNumber(a.get("recno"), "--recno");
-        if (n < 1 || n > t.recCount())
-            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
-        t.go(static_cast<uint32_t>(n));
-        o.choice = envelopes::RecordChoice::OnlyCurrent;
-    } else {
-        t.goTop();
-    }
+    o.choice = OpenAddressFile(a, t);
 
     envelopes::EnvelopeRunHooks hooks;
     hooks.info = [](const QString& s) {

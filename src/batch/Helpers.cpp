@@ -28,4 +28,26 @@ std::unique_ptr<QApplication> StartApplication()
     return std::make_unique<QApplication>(argc, argv);
 }
 
+print::RecordChoice OpenAddressFile(const Args& a, store::Table& t)
+{
+    t.open(a.positional[0], store::OpenMode::ReadOnly);
+    t.setDeleted(true);
+    if (a.has("order")) {
+        if (t.tagArea(a.get("order")) <= 0)
+            throw UsageError{"the address file has no index tag \"" + a.get("order") + "\""};
+        t.setOrder(std::string_view(a.get("order")));
+    }
+    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
+    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
+    if (a.has("recno")) {
+        const long long n = wholeNumber(a.get("recno"), "--recno");
+        if (n < 1 || n > t.recCount())
+            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
+        t.go(static_cast<uint32_t>(n));
+        return print::RecordChoice::OnlyCurrent;
+    }
+    t.goTop();
+    return a.has("all") ? print::RecordChoice::All : print::RecordChoice::Filter;
+}
+
 }  // namespace addrova::batch

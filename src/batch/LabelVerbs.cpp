@@ -18,7 +18,6 @@ namespace addrova::batch {
 
 namespace {
 
-using store::OpenMode;
 using store::Table;
 
 // The stored layout whose description is `description` (compared as typed, trailing blanks aside).
@@ -72,23 +71,9 @@ int labelsVerb(const Args& a)
     o.presort = a.has("presort");
 
     Table t;
-    t.open(a.positional[0], OpenMode::ReadOnly);
-    t.setDeleted(true);
-    if (a.has("order"))
-        t.setOrder(std::string_view(a.get("order")));
-    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
-    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
-    o.choice = a.has("all") ? labels::RecordChoice::All : labels::RecordChoice::Filter;
-    if (a.has("recno")) {
-        long long n = wholeNumber(a.get("recno"), "--recno");
-        if (n < 1 || n > t.recCount())
-            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
-        t.go(static_cast<uint32_t>(n));
-        o.choice = labels::RecordChoice::OnlyCurrent;
+    o.choice = OpenAddressFile(a, t);
+    if (o.choice == labels::RecordChoice::OnlyCurrent)
         o.presort = false;
-    } else {
-        t.goTop();
-    }
 
     labels::LabelRunHooks hooks;
     hooks.info = [](const QString& s) {
