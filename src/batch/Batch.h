@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CodePage.h"
+#include "PrintJob.h"
 #include "ProgramDir.h"
 #include "RecordChoice.h"
 #include "SystemTables.h"
@@ -51,6 +52,10 @@ std::unique_ptr<QApplication> StartApplication();
 // deleted records are always left out. --recno N is checked and made current. Returns the records asked
 // for: OnlyCurrent with --recno, All with --all, else Filter.
 print::RecordChoice OpenAddressFile(const Args& a, store::Table& t);
+// Prints `job` to the --pdf file; false after naming the failure on stderr.
+bool WriteJobPdf(print::PrintJob& job, const Args& a, const char* verb);
+// A message of a print run on stderr, its line breaks made plain.
+void TellRunMessage(const QString& text);
 
 // The stored layout of a system table whose description is `description`, read by `read`; the
 // message lists the stored descriptions otherwise. `selection` limits the rows looked at.

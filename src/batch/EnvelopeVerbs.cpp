@@ -67,10 +67,7 @@ int envelopesVerb(const Args& a)
     o.choice = OpenAddressFile(a, t);
 
     envelopes::EnvelopeRunHooks hooks;
-    hooks.info = [](const QString& s) {
-        QString line = s;
-        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
-    };
+    hooks.info = TellRunMessage;
     envelopes::EnvelopePrintRun run(t, setup, app::SysdataDir(), o, hooks, app::GlobalTagId(),
                                     app::ShortDateFormat());
     if (!run.LoadLayout())
@@ -86,15 +83,12 @@ int envelopesVerb(const Args& a)
     print::PrintJob job(printer);
     run.ConfigureJob(job, false);
     const auto started = std::chrono::steady_clock::now();
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch envelopes: " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, "envelopes"))
         return 1;
-    }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cerr << run.envelopesPrinted() << " envelopes on " << job.PageNumber() << " pages of "
               << printer.PageWidth() << " x " << printer.PageHeight() << " in, layout at " << run.offset().x << ", "
-              << run.offset().y << " in, " << secs << " s: " << out.toStdString() << "\n";
+              << run.offset().y << " in, " << secs << " s: " << a.get("pdf") << "\n";
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "Batch.h"
 
 #include <QApplication>
+#include <iostream>
 
 namespace addrova::batch {
 
@@ -48,6 +49,20 @@ print::RecordChoice OpenAddressFile(const Args& a, store::Table& t)
     }
     t.goTop();
     return a.has("all") ? print::RecordChoice::All : print::RecordChoice::Filter;
+}
+
+bool WriteJobPdf(print::PrintJob& job, const Args& a, const char* verb)
+{
+    if (job.PrintToPdf(QString::fromStdString(a.get("pdf"))))
+        return true;
+    std::cerr << "addrova-batch " << verb << ": " << job.ErrorText().toStdString() << "\n";
+    return false;
+}
+
+void TellRunMessage(const QString& text)
+{
+    QString line = text;
+    std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
 }
 
 }  // namespace addrova::batch

@@ -76,10 +76,7 @@ int labelsVerb(const Args& a)
         o.presort = false;
 
     labels::LabelRunHooks hooks;
-    hooks.info = [](const QString& s) {
-        QString line = s;
-        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
-    };
+    hooks.info = TellRunMessage;
     // The PDF page takes any size, so the question only comes up for sizes the output refused.
     hooks.ask = [](const QString& s) {
         QString line = s;
@@ -96,14 +93,11 @@ int labelsVerb(const Args& a)
     print::PrintJob job(printer);
     run.ConfigureJob(job, false);
     const auto started = std::chrono::steady_clock::now();
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch labels: " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, "labels"))
         return 1;
-    }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cerr << run.labelsPlaced() << " labels on " << job.PageNumber() << " pages in " << secs << " s: "
-              << out.toStdString() << "\n";
+              << a.get("pdf") << "\n";
     return 0;
 }
 

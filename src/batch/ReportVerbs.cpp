@@ -67,13 +67,10 @@ QString findReport(const std::string& description)
 
 int finish(print::PrintJob& job, const Args& a, const char* verb, std::chrono::steady_clock::time_point started)
 {
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch " << verb << ": " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, verb))
         return 1;
-    }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cerr << job.PageNumber() << " pages in " << secs << " s: " << out.toStdString() << "\n";
+    std::cerr << job.PageNumber() << " pages in " << secs << " s: " << a.get("pdf") << "\n";
     return 0;
 }
 
