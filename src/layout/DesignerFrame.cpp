@@ -1,13 +1,16 @@
 #include "DesignerFrame.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace addrova::layout {
 
@@ -88,6 +91,16 @@ void DesignerFrame::Arrange(QWidget* owner, QHBoxLayout* bar, QWidget* area, con
     grid->addLayout(status, 2, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
+}
+
+int ScreenPpi()
+{
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
+        if (p > 0)
+            return p;
+    }
+    return 96;
 }
 
 QToolButton* MakeDesignerToggle(QWidget* owner, const QString& hint, const QString& text)

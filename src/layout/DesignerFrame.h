@@ -31,6 +31,9 @@ struct DesignerFrame {
     void Arrange(QWidget* owner, QHBoxLayout* bar, QWidget* area, const QString& changeCaption);
 };
 
+// The primary screen's logical dots per inch; 96 without a screen.
+int ScreenPpi();
+
 // A checkable tool bar button that shows or hides something.
 QToolButton* MakeDesignerToggle(QWidget* owner, const QString& hint, const QString& text);
 

@@ -3,6 +3,7 @@
 #include "CheckPrinter.h"
 #include "CodePage.h"
 #include "Common.h"
+#include "DesignerFrame.h"
 #include "EnvelopeDialogs.h"
 #include "GPanels.h"
 #include "LayoutList.h"
@@ -28,7 +29,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -43,16 +43,6 @@ QString q(const store::Table& t, const std::string& s) { return QString::fromStd
 bool exists(const std::string& path) { return QFile::exists(QString::fromStdString(path)); }
 
 constexpr const char* kNoFreeName = "There is no free layout file name left in the sysdata directory";
-
-int screenPpi()
-{
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-        if (p > 0)
-            return p;
-    }
-    return 96;
-}
 
 // A row of the list: the description and the envelope size.
 QStringList envelopeRow(const store::Table& t)
@@ -107,7 +97,7 @@ TAVEnvelopes::TAVEnvelopes(store::Table& address, store::Table& layouts, Envelop
     displayFrame_->setPalette(pal);
     display_ = new layout::TEnvelopePanel(displayFrame_);
     display_->setObjectName(QStringLiteral("DisplayEnvelope"));
-    display_->setPpi(screenPpi());
+    display_->setPpi(layout::ScreenPpi());
     display_->move(8, 8);
     display_->setRecords(records_.get());
     display_->setEnabled(false);

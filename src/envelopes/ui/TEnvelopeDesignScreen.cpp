@@ -19,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -34,16 +33,6 @@ namespace {
 
 constexpr int kSheetMargin = 16;
 constexpr const char* kClassName = "TEnvelopeDesignScreen";
-
-int screenPpi()
-{
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-        if (p > 0)
-            return p;
-    }
-    return 96;
-}
 
 // Small plain pictures of the tools.
 QIcon toolIcon(int state)
@@ -135,7 +124,7 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(store::Table* address, layout::Reco
     panel_ = new TEnvelopePanel(sheet_);
     panel_->setObjectName(QStringLiteral("EnvelopePanel"));
     panel_->setOwner(this);
-    panel_->setPpi(screenPpi());
+    panel_->setPpi(layout::ScreenPpi());
     panel_->move(kSheetMargin, kSheetMargin);
     panel_->setRecords(records);
     area_->setWidget(sheet_);

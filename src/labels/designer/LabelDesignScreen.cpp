@@ -25,7 +25,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -42,14 +41,6 @@ namespace {
 constexpr int kSheetMargin = 16;
 constexpr const char* kClassName = "TLabelDesignScreen";
 constexpr int kDefaultCodePage = 1252;
-
-int screenPpi() {
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-        if (p > 0) return p;
-    }
-    return 96;
-}
 
 // The tool pictures, drawn small and plain.
 QIcon toolIcon(int state) {
@@ -158,7 +149,7 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelDesignerContext& context)
     panel_ = new layout::TGLabelPanel(sheet_);
     panel_->setObjectName(QStringLiteral("LabelPanel"));
     panel_->setOwner(this);
-    panel_->setPpi(screenPpi());
+    panel_->setPpi(layout::ScreenPpi());
     panel_->move(kSheetMargin, kSheetMargin);
     panel_->resize(labelPixels(setup_.lblWidth, setup_.lblHeight, panel_->ppi()));
     area_->setWidget(sheet_);
