@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CodePage.h"
+#include "PrintJob.h"
 #include "ProgramDir.h"
+#include "RecordChoice.h"
 #include "SystemTables.h"
 #include "Table.h"
 
@@ -46,6 +48,14 @@ struct Verb {
 long long wholeNumber(const std::string& text, const char* what);
 // The application for verbs that draw or print (fonts need one), offscreen unless a platform is set.
 std::unique_ptr<QApplication> StartApplication();
+// Opens the address file (the first word) read-only for a print verb, with --order TAG and --filter EXPR;
+// deleted records are always left out. --recno N is checked and made current. Returns the records asked
+// for: OnlyCurrent with --recno, All with --all, else Filter.
+print::RecordChoice OpenAddressFile(const Args& a, store::Table& t);
+// Prints `job` to the --pdf file; false after naming the failure on stderr.
+bool WriteJobPdf(print::PrintJob& job, const Args& a, const char* verb);
+// A message of a print run on stderr, its line breaks made plain.
+void TellRunMessage(const QString& text);
 
 // The stored layout of a system table whose description is `description`, read by `read`; the
 // message lists the stored descriptions otherwise. `selection` limits the rows looked at.

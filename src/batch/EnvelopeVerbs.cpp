@@ -18,7 +18,6 @@ namespace addrova::batch {
 
 namespace {
 
-using store::OpenMode;
 using store::Table;
 
 // The stored envelope layout described `description` (as typed, trailing blanks aside).
@@ -47,7 +46,6 @@ int envelopesVerb(const Args& a)
             throw UsageError{"--paper must be letter or envelope, not \"" + a.get("paper") + "\""};
     }
     envelopes::EnvelopePrintOptions o;
-    o.choice = envelopes::RecordChoice::Filter;
     try {
         o.feed = envelopes::ParseFeed(a.get("feed"));
     } catch (const std::invalid_argument& e) {
@@ -66,29 +64,10 @@ int envelopesVerb(const Args& a)
     const envelopes::EnvelopeSetup setup = findEnvelopeLayout(a.get("layout"));
 
     Table t;
-    t.open(a.positional[0], OpenMode::ReadOnly);
-    t.setDeleted(true);
-    if (a.has("order"))
-        t.setOrder(std::string_view(a.get("order")));
-    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
-    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
-    if (a.has("all"))
-        o.choice = envelopes::RecordChoice::All;
-    if (a.has("recno")) {
-        const long long n = wholeNumber(a.get("recno"), "--recno");
-        if (n < 1 || n > t.recCount())
-            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
-        t.go(static_cast<uint32_t>(n));
-        o.choice = envelopes::RecordChoice::OnlyCurrent;
-    } else {
-        t.goTop();
-    }
+    o.choice = OpenAddressFile(a, t);
 
     envelopes::EnvelopeRunHooks hooks;
-    hooks.info = [](const QString& s) {
-        QString line = s;
-        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
-    };
+    hooks.info = TellRunMessage;
     envelopes::EnvelopePrintRun run(t, setup, app::SysdataDir(), o, hooks, app::GlobalTagId(),
                                     app::ShortDateFormat());
     if (!run.LoadLayout())
@@ -104,15 +83,12 @@ int envelopesVerb(const Args& a)
     print::PrintJob job(printer);
     run.ConfigureJob(job, false);
     const auto started = std::chrono::steady_clock::now();
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch envelopes: " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, "envelopes"))
         return 1;
-    }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cerr << run.envelopesPrinted() << " envelopes on " << job.PageNumber() << " pages of "
               << printer.PageWidth() << " x " << printer.PageHeight() << " in, layout at " << run.offset().x << ", "
-              << run.offset().y << " in, " << secs << " s: " << out.toStdString() << "\n";
+              << run.offset().y << " in, " << secs << " s: " << a.get("pdf") << "\n";
     return 0;
 }
 

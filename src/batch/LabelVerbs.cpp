@@ -18,7 +18,6 @@ namespace addrova::batch {
 
 namespace {
 
-using store::OpenMode;
 using store::Table;
 
 // The stored layout whose description is `description` (compared as typed, trailing blanks aside).
@@ -72,29 +71,12 @@ int labelsVerb(const Args& a)
     o.presort = a.has("presort");
 
     Table t;
-    t.open(a.positional[0], OpenMode::ReadOnly);
-    t.setDeleted(true);
-    if (a.has("order"))
-        t.setOrder(std::string_view(a.get("order")));
-    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
-    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
-    o.choice = a.has("all") ? labels::RecordChoice::All : labels::RecordChoice::Filter;
-    if (a.has("recno")) {
-        long long n = wholeNumber(a.get("recno"), "--recno");
-        if (n < 1 || n > t.recCount())
-            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
-        t.go(static_cast<uint32_t>(n));
-        o.choice = labels::RecordChoice::OnlyCurrent;
+    o.choice = OpenAddressFile(a, t);
+    if (o.choice == labels::RecordChoice::OnlyCurrent)
         o.presort = false;
-    } else {
-        t.goTop();
-    }
 
     labels::LabelRunHooks hooks;
-    hooks.info = [](const QString& s) {
-        QString line = s;
-        std::cerr << line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString() << "\n";
-    };
+    hooks.info = TellRunMessage;
     // The PDF page takes any size, so the question only comes up for sizes the output refused.
     hooks.ask = [](const QString& s) {
         QString line = s;
@@ -111,14 +93,11 @@ int labelsVerb(const Args& a)
     print::PrintJob job(printer);
     run.ConfigureJob(job, false);
     const auto started = std::chrono::steady_clock::now();
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch labels: " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, "labels"))
         return 1;
-    }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cerr << run.labelsPlaced() << " labels on " << job.PageNumber() << " pages in " << secs << " s: "
-              << out.toStdString() << "\n";
+              << a.get("pdf") << "\n";
     return 0;
 }
 

@@ -23,7 +23,6 @@ namespace addrova::batch {
 
 namespace {
 
-using store::OpenMode;
 using store::Table;
 
 void openLetters(Table& letters)
@@ -128,22 +127,7 @@ int lettersVerb(const Args& a)
         std::cerr << "the letter's RTF: " << problem.toStdString() << "\n";
 
     Table t;
-    t.open(a.positional[0], OpenMode::ReadOnly);
-    t.setDeleted(true);
-    if (a.has("order"))
-        t.setOrder(std::string_view(a.get("order")));
-    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
-    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
-    print::RecordChoice choice = a.has("all") ? print::RecordChoice::All : print::RecordChoice::Filter;
-    if (a.has("recno")) {
-        const long long n = wholeNumber(a.get("recno"), "--recno");
-        if (n < 1 || n > t.recCount())
-            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
-        t.go(static_cast<uint32_t>(n));
-        choice = print::RecordChoice::OnlyCurrent;
-    } else {
-        t.goTop();
-    }
+    const print::RecordChoice choice = OpenAddressFile(a, t);
     print::RecordScope scope(t);
     scope.Apply(choice, false, [](const QString& s) { std::cerr << s.toStdString() << "\n"; });
 

@@ -66,12 +66,9 @@ int zipcount(const Args& a)
     printer.SetOrientation(print::Orientation::Portrait);
     print::PrintJob job(printer);
     postal::ConfigureZipReport(job, listing, t.codePage());
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch zipcount: " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, "zipcount"))
         return 1;
-    }
-    std::cerr << "Zip Code Count Report: " << job.PageNumber() << " pages in " << out.toStdString() << "\n";
+    std::cerr << "Zip Code Count Report: " << job.PageNumber() << " pages in " << a.get("pdf") << "\n";
     return 0;
 }
 

@@ -29,27 +29,17 @@ void info(const QString& s)
 
 // Opens the address file read-only with the filter as the selection; --recno makes that record
 // current and the run "Only current record".
+// The address file as the print verbs open it; the one record of --recno is reported whatever the
+// filter says.
 print::RecordChoice openAddresses(const Args& a, Table& t)
 {
-    t.open(a.positional[0], OpenMode::ReadOnly);
-    t.setDeleted(true);
-    if (a.has("order")) {
-        if (t.tagArea(a.get("order")) <= 0)
-            throw UsageError{"the address file has no index tag \"" + a.get("order") + "\""};
-        t.setOrder(std::string_view(a.get("order")));
-    }
-    const std::string filter = store::fromUtf8(a.get("filter"), t.codePage());
-    t.setSelection(filter.empty() ? "!ISDEL" : "(" + filter + ") .and. !ISDEL");
-    if (a.has("recno")) {
-        const long long n = wholeNumber(a.get("recno"), "--recno");
-        if (n < 1 || n > t.recCount())
-            throw UsageError{"--recno must be 1 to " + std::to_string(t.recCount())};
+    const print::RecordChoice choice = OpenAddressFile(a, t);
+    if (choice == print::RecordChoice::OnlyCurrent) {
+        const uint32_t recno = t.recNo();
         t.setSelection("");
-        t.go(static_cast<uint32_t>(n));
-        return print::RecordChoice::OnlyCurrent;
+        t.go(recno);
     }
-    t.goTop();
-    return a.has("all") ? print::RecordChoice::All : print::RecordChoice::Filter;
+    return choice;
 }
 
 QString findReport(const std::string& description)
@@ -77,13 +67,10 @@ QString findReport(const std::string& description)
 
 int finish(print::PrintJob& job, const Args& a, const char* verb, std::chrono::steady_clock::time_point started)
 {
-    const QString out = QString::fromStdString(a.get("pdf"));
-    if (!job.PrintToPdf(out)) {
-        std::cerr << "addrova-batch " << verb << ": " << job.ErrorText().toStdString() << "\n";
+    if (!WriteJobPdf(job, a, verb))
         return 1;
-    }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cerr << job.PageNumber() << " pages in " << secs << " s: " << out.toStdString() << "\n";
+    std::cerr << job.PageNumber() << " pages in " << secs << " s: " << a.get("pdf") << "\n";
     return 0;
 }
 

@@ -86,6 +86,32 @@ bool LoopProgress::step(uint32_t done, uint32_t total)
     return !cancelled_;
 }
 
+LoopResult LoopProgress::RunChanges(store::Table& table, const std::function<LoopResult(const StepFn&)>& loop)
+{
+    setRunning(true);
+    LoopResult r;
+    try {
+        r = loop([this](uint32_t done, uint32_t n) { return step(done, n); });
+    } catch (const std::exception& e) {
+        setRunning(false);
+        ui::ShowError(QString::fromStdString(e.what()));
+        try {
+            table.cancel();
+        } catch (const store::Error&) {
+        }
+    }
+    setRunning(false);
+    return r;
+}
+
+bool LoopProgress::CloseCancelsLoop()
+{
+    if (!running_)
+        return false;
+    requestCancel();
+    return true;
+}
+
 void LoopProgress::requestCancel()
 {
     if (asking_ || !running_)
@@ -655,20 +681,9 @@ bool TConvertCase::Convert()
         bar_->setVisible(true);
     options_->setVisible(false);
     convert_->setVisible(false);
-    progress_->setRunning(true);
-    LoopResult r;
-    try {
-        r = convertRecords(table_, names, static_cast<CaseMode>(mode_->checkedId()), scope,
-                           [this](uint32_t done, uint32_t n) { return progress_->step(done, n); });
-    } catch (const std::exception& e) {
-        progress_->setRunning(false);
-        ui::ShowError(QString::fromStdString(e.what()));
-        try {
-            table_.cancel();
-        } catch (const store::Error&) {
-        }
-    }
-    progress_->setRunning(false);
+    const LoopResult r = progress_->RunChanges(table_, [&](const StepFn& step) {
+        return convertRecords(table_, names, static_cast<CaseMode>(mode_->checkedId()), scope, step);
+    });
     done_ = r.count;
     if (!copy_.empty())
         ui::ShowInfo(QStringLiteral("Converted %1 records\n").arg(done_) +
@@ -679,11 +694,8 @@ bool TConvertCase::Convert()
 
 void TConvertCase::reject()
 {
-    if (progress_->running()) {
-        progress_->requestCancel();
-        return;
-    }
-    QDialog::reject();
+    if (!progress_->CloseCancelsLoop())
+        QDialog::reject();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -810,19 +822,8 @@ bool TSearchReplace::ReplaceNow()
         return false;
     progressPanel_->setVisible(true);
     ok_->setEnabled(false);
-    progress_->setRunning(true);
-    LoopResult r;
-    try {
-        r = replaceRecords(table_, s, [this](uint32_t done, uint32_t n) { return progress_->step(done, n); });
-    } catch (const std::exception& e) {
-        progress_->setRunning(false);
-        ui::ShowError(QString::fromStdString(e.what()));
-        try {
-            table_.cancel();
-        } catch (const store::Error&) {
-        }
-    }
-    progress_->setRunning(false);
+    const LoopResult r =
+        progress_->RunChanges(table_, [&](const StepFn& step) { return replaceRecords(table_, s, step); });
     done_ = r.count;
     QString text = QStringLiteral("Replaced %1 records").arg(done_);
     if (!copy.empty())
@@ -834,11 +835,8 @@ bool TSearchReplace::ReplaceNow()
 
 void TSearchReplace::reject()
 {
-    if (progress_->running()) {
-        progress_->requestCancel();
-        return;
-    }
-    QDialog::reject();
+    if (!progress_->CloseCancelsLoop())
+        QDialog::reject();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -892,20 +890,9 @@ bool TDeleteRecords::DeleteNow()
     status_->setText(QStringLiteral("Deleting Records "));
     bar_->setVisible(true);
     ok_->setEnabled(false);
-    progress_->setRunning(true);
-    LoopResult r;
-    try {
-        r = deleteRecords(table_, static_cast<DeleteChoice>(choice_->checkedId()), filter_,
-                          [this](uint32_t done, uint32_t n) { return progress_->step(done, n); });
-    } catch (const std::exception& e) {
-        progress_->setRunning(false);
-        ui::ShowError(QString::fromStdString(e.what()));
-        try {
-            table_.cancel();
-        } catch (const store::Error&) {
-        }
-    }
-    progress_->setRunning(false);
+    const LoopResult r = progress_->RunChanges(table_, [&](const StepFn& step) {
+        return deleteRecords(table_, static_cast<DeleteChoice>(choice_->checkedId()), filter_, step);
+    });
     done_ = r.count;
     QString text = QString::fromStdString(deletedText(done_));
     if (!copy.empty())
@@ -918,11 +905,8 @@ bool TDeleteRecords::DeleteNow()
 
 void TDeleteRecords::reject()
 {
-    if (progress_->running()) {
-        progress_->requestCancel();
-        return;
-    }
-    QDialog::reject();
+    if (!progress_->CloseCancelsLoop())
+        QDialog::reject();
 }
 
 }  // namespace addrova::tools

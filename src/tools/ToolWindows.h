@@ -39,6 +39,11 @@ public:
     void requestCancel();
     bool running() const { return running_; }
     void setRunning(bool on);
+    // Runs a loop that changes `table`, with step() as its progress hook. An error stops it: the message
+    // is shown, the table's unsaved change is dropped and nothing counts as done.
+    LoopResult RunChanges(store::Table& table, const std::function<LoopResult(const StepFn&)>& loop);
+    // A window's close while the loop runs asks to cancel the loop instead: true when it did.
+    bool CloseCancelsLoop();
 
 private:
     QProgressBar* bar_;

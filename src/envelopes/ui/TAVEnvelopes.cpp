@@ -3,8 +3,10 @@
 #include "CheckPrinter.h"
 #include "CodePage.h"
 #include "Common.h"
+#include "DesignerFrame.h"
 #include "EnvelopeDialogs.h"
 #include "GPanels.h"
+#include "LayoutList.h"
 #include "PageStream.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
@@ -27,7 +29,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -43,14 +44,14 @@ bool exists(const std::string& path) { return QFile::exists(QString::fromStdStri
 
 constexpr const char* kNoFreeName = "There is no free layout file name left in the sysdata directory";
 
-int screenPpi()
+// A row of the list: the description and the envelope size.
+QStringList envelopeRow(const store::Table& t)
 {
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-        if (p > 0)
-            return p;
-    }
-    return 96;
+    const EnvelopeSetup s = ReadEnvelopeSetup(t);
+    const int i = EnvelopeSizeIndex(s.number);
+    const QString size = i < 0 ? QStringLiteral("(unknown size %1)").arg(s.number)
+                               : QString::fromLatin1(kEnvelopeSizes[static_cast<size_t>(i)].entry);
+    return {q(t, s.descript), size};
 }
 
 print::TPrintStatus::Texts envelopeTexts(bool preview)
@@ -80,14 +81,9 @@ TAVEnvelopes::TAVEnvelopes(store::Table& address, store::Table& layouts, Envelop
 
     auto* outer = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
-    grid_ = new QTableWidget(0, 2, this);
+    grid_ = new print::TLayoutGrid(layouts_, {QStringLiteral("Description"), QStringLiteral("Envelope Size")},
+                                   envelopeRow, this);
     grid_->setObjectName(QStringLiteral("EnvelopeGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Description"), QStringLiteral("Envelope Size")});
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->verticalHeader()->hide();
-    grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->setColumnWidth(0, 240);
     grid_->setMinimumSize(460, 140);
     left->addWidget(grid_);
@@ -101,7 +97,7 @@ TAVEnvelopes::TAVEnvelopes(store::Table& address, store::Table& layouts, Envelop
     displayFrame_->setPalette(pal);
     display_ = new layout::TEnvelopePanel(displayFrame_);
     display_->setObjectName(QStringLiteral("DisplayEnvelope"));
-    display_->setPpi(screenPpi());
+    display_->setPpi(layout::ScreenPpi());
     display_->move(8, 8);
     display_->setRecords(records_.get());
     display_->setEnabled(false);
@@ -139,14 +135,8 @@ TAVEnvelopes::TAVEnvelopes(store::Table& address, store::Table& layouts, Envelop
     outer->addLayout(left, 1);
 
     auto* right = new QVBoxLayout;
-    for (const char* b : {"New", "Modify", "Delete", "Clone", "Printer Setup", "&Print", "Pre&view", "Ok"}) {
-        auto* btn = new QPushButton(QString::fromLatin1(b), this);
-        btn->setAutoDefault(false);
-        right->addWidget(btn);
-        buttons_.emplace_back(QString::fromLatin1(b), btn);
-        if (QLatin1String(b) == QLatin1String("Pre&view"))
-            right->addStretch();
-    }
+    buttons_.AddAll({"New", "Modify", "Delete", "Clone", "Printer Setup", "&Print", "Pre&view", "Ok"}, right,
+                    "Pre&view");
     outer->addLayout(right);
 
     connect(button(QStringLiteral("New")), &QPushButton::clicked, this, [this] { NewClick(); });
@@ -157,19 +147,11 @@ TAVEnvelopes::TAVEnvelopes(store::Table& address, store::Table& layouts, Envelop
     connect(button(QStringLiteral("&Print")), &QPushButton::clicked, this, [this] { PrintNowClick(); });
     connect(button(QStringLiteral("Pre&view")), &QPushButton::clicked, this, [this] { PreviewButtonClick(); });
     connect(button(QStringLiteral("Ok")), &QPushButton::clicked, this, &QDialog::accept);
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { rowChanged(row); });
+    connect(grid_, &print::TLayoutGrid::recordChanged, this, [this] { recordChanged(); });
     resize(760, 460);
 }
 
 TAVEnvelopes::~TAVEnvelopes() = default;
-
-QPushButton* TAVEnvelopes::button(const QString& caption) const
-{
-    for (const auto& [n, b] : buttons_)
-        if (n == caption)
-            return b;
-    return nullptr;
-}
 
 QString TAVEnvelopes::currentRecordText(const QString& caption) const
 {
@@ -203,37 +185,11 @@ void TAVEnvelopes::FormActivate()
 
 void TAVEnvelopes::refreshGrid()
 {
-    const uint32_t current = layouts_.eof() ? 0 : layouts_.recNo();
-    recnos_.clear();
-    const bool old = grid_->blockSignals(true);
-    grid_->setRowCount(0);
-    int currentRow = -1;
-    for (layouts_.goTop(); !layouts_.eof(); layouts_.skip()) {
-        const EnvelopeSetup s = ReadEnvelopeSetup(layouts_);
-        const int row = grid_->rowCount();
-        grid_->insertRow(row);
-        grid_->setItem(row, 0, new QTableWidgetItem(q(layouts_, s.descript)));
-        const int i = EnvelopeSizeIndex(s.number);
-        grid_->setItem(row, 1,
-                       new QTableWidgetItem(i < 0 ? QStringLiteral("(unknown size %1)").arg(s.number)
-                                                  : QString::fromLatin1(kEnvelopeSizes[static_cast<size_t>(i)].entry)));
-        if (layouts_.recNo() == current)
-            currentRow = row;
-        recnos_.push_back(layouts_.recNo());
-    }
-    if (currentRow < 0 && !recnos_.empty())
-        currentRow = 0;
-    grid_->setCurrentCell(currentRow, 0);
-    grid_->blockSignals(old);
-    rowChanged(currentRow);
+    grid_->Refill();
 }
 
-void TAVEnvelopes::rowChanged(int row)
+void TAVEnvelopes::recordChanged()
 {
-    if (row >= 0 && row < static_cast<int>(recnos_.size()))
-        layouts_.go(recnos_[static_cast<size_t>(row)]);
-    else if (recnos_.empty())
-        layouts_.goTop();
     setup_ = ReadEnvelopeSetup(layouts_);
     ShowDisplayEnvelope();
 }
@@ -241,8 +197,7 @@ void TAVEnvelopes::rowChanged(int row)
 void TAVEnvelopes::SetEnvelopeButtons()
 {
     const bool has = layouts_.isOpen() && !layouts_.eof();
-    for (const char* b : {"Modify", "Clone", "&Print", "Pre&view", "Delete"})
-        button(QString::fromLatin1(b))->setEnabled(has);
+    buttons_.SetEnabled({"Modify", "Clone", "&Print", "Pre&view", "Delete"}, has);
     grid_->setEnabled(has);
 }
 
@@ -502,11 +457,9 @@ bool ShowPrintEnvelopes(store::Table& address, bool filterSet, const std::string
     layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
     layouts.goTop();
 
-    const std::string selection = address.selection();
-    const int order = address.order();
-    const uint32_t recno = address.eof() ? 0 : address.recNo();
+    const print::AddressPlace place(address);
     print::PrinterControl& engine = print::Engine();
-    const QString printer = engine.PrinterName();
+    const QString printer = place.printer();
     const int paperCode = engine.PaperCode();
     const print::Orientation orientation = engine.GetOrientation();
     const double pageW = engine.PageWidth(), pageH = engine.PageHeight();
@@ -520,11 +473,7 @@ bool ShowPrintEnvelopes(store::Table& address, bool filterSet, const std::string
         TAVEnvelopes w(address, layouts, c, parent);
         w.exec();
     }
-    address.setSelection(selection);
-    address.clearScope();
-    address.setOrder(order);
-    if (recno > 0)
-        address.go(recno);
+    place.RestoreAddress();
     // The envelope's printer, paper and feed orientation are not left on the program's printer.
     if (!printer.isEmpty())
         engine.SetPrinterByName(printer);

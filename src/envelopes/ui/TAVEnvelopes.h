@@ -6,6 +6,7 @@
 
 #include "EnvelopePrintRun.h"
 #include "EnvelopeStore.h"
+#include "LayoutList.h"
 #include "RecordChoice.h"
 
 #include <QDialog>
@@ -48,7 +49,7 @@ public:
     ~TAVEnvelopes() override;
 
     QTableWidget* EnvelopeGrid() const { return grid_; }
-    QPushButton* button(const QString& caption) const;  // "New", "Modify", ..., "&Print", "Pre&view", "Ok"
+    QPushButton* button(const QString& caption) const { return buttons_.button(caption); }  // "New", "Modify", ..., "&Print", "Pre&view", "Ok"
     print::TRecordChoicePanel* whatToPrintPanel() const { return what_; }
     layout::TEnvelopePanel& display() { return *display_; }
     QString currentRecordText(const QString& caption) const;  // "First", "Last", "Org", "City"
@@ -79,7 +80,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void rowChanged(int row);
+    void recordChanged();
     void showCurrentRecord();
 
     store::Table& address_;
@@ -89,13 +90,12 @@ private:
     EnvelopeSetup setup_;
     bool newLayout_ = false;
     bool activated_ = false;
-    std::vector<uint32_t> recnos_;
     layout::TEnvelopePanel* display_;
     QWidget* displayFrame_;
-    QTableWidget* grid_;
+    print::TLayoutGrid* grid_;
     print::TRecordChoicePanel* what_;
     std::vector<std::pair<QString, QLabel*>> recordFields_;
-    std::vector<std::pair<QString, QPushButton*>> buttons_;
+    print::CommandButtons buttons_{this};
 };
 
 // The "Print &Envelopes" command of the main window: opens ENVELOPE.DBF, shows the window, and

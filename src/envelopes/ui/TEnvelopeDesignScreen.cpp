@@ -1,6 +1,7 @@
 #include "TEnvelopeDesignScreen.h"
 
 #include "Common.h"
+#include "DesignerFrame.h"
 #include "EnvelopeDialogs.h"
 #include "EnvelopeStore.h"
 #include "GHandle.h"
@@ -18,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -33,16 +33,6 @@ namespace {
 
 constexpr int kSheetMargin = 16;
 constexpr const char* kClassName = "TEnvelopeDesignScreen";
-
-int screenPpi()
-{
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-        if (p > 0)
-            return p;
-    }
-    return 96;
-}
 
 // Small plain pictures of the tools.
 QIcon toolIcon(int state)
@@ -134,7 +124,7 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(store::Table* address, layout::Reco
     panel_ = new TEnvelopePanel(sheet_);
     panel_->setObjectName(QStringLiteral("EnvelopePanel"));
     panel_->setOwner(this);
-    panel_->setPpi(screenPpi());
+    panel_->setPpi(layout::ScreenPpi());
     panel_->move(kSheetMargin, kSheetMargin);
     panel_->setRecords(records);
     area_->setWidget(sheet_);
@@ -171,11 +161,7 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(store::Table* address, layout::Reco
     tools_[0]->setChecked(true);
     bar->addSpacing(12);
     auto addToggle = [&](const char* hint, const char* text) {
-        auto* b = new QToolButton(this);
-        b->setCheckable(true);
-        b->setToolTip(QString::fromLatin1(hint));
-        b->setText(QString::fromLatin1(text));
-        b->setMinimumHeight(28);
+        QToolButton* b = layout::MakeDesignerToggle(this, QString::fromLatin1(hint), QString::fromLatin1(text));
         bar->addWidget(b);
         toggles_.emplace_back(QString::fromLatin1(hint), b);
         return b;
@@ -186,78 +172,23 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(store::Table* address, layout::Reco
     QToolButton* margins = addToggle("Show unprintable areas", "Margins");
     QToolButton* usps = addToggle("Show USPS Automation Template", "USPS");
     bar->addSpacing(12);
-    auto recordButton = [&](const QString& text, const QString& hint, int how) {
-        auto* b = new QToolButton(this);
-        b->setText(text);
-        b->setToolTip(hint);
-        b->setAutoRaise(true);
-        bar->addWidget(b);
+    layout::DesignerFrame frame;
+    frame.EndToolBar(this, bar);
+    frame.Arrange(this, bar, area_, QStringLiteral("Change Size"));
+    int how = 0;
+    for (QToolButton* b : {frame.first, frame.prior, frame.next, frame.last}) {
         connect(b, &QToolButton::clicked, this, [this, how] { MoveRecord(how); });
-    };
-    recordButton(QStringLiteral("|<"), QStringLiteral("First record"), 0);
-    recordButton(QStringLiteral("<"), QStringLiteral("Prior record"), 1);
-    recordButton(QStringLiteral(">"), QStringLiteral("Next record"), 2);
-    recordButton(QStringLiteral(">|"), QStringLiteral("Last record"), 3);
-    bar->addSpacing(12);
-    auto* spinner = new QVBoxLayout;
-    spinner->setSpacing(0);
-    auto* zoomUp = new QToolButton(this);
-    zoomUp->setArrowType(Qt::UpArrow);
-    zoomUp->setToolTip(QStringLiteral("Zoom in"));
-    auto* zoomDown = new QToolButton(this);
-    zoomDown->setArrowType(Qt::DownArrow);
-    zoomDown->setToolTip(QStringLiteral("Zoom out"));
-    for (QToolButton* b : {zoomUp, zoomDown}) {
-        b->setFixedSize(18, 12);
-        spinner->addWidget(b);
+        ++how;
     }
-    bar->addLayout(spinner);
-    zoomLabel_ = new QLabel(QStringLiteral("100%"), this);
-    zoomLabel_->setMinimumWidth(36);
-    bar->addWidget(zoomLabel_);
-    bar->addStretch(1);
-
-    auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel(QStringLiteral("Description:"), this));
-    description_ = new QLineEdit(this);
-    description_->setMaxLength(60);
-    side->addWidget(description_);
-    side->addSpacing(6);
-    size_ = new QLabel(this);
-    size_->setWordWrap(true);
-    size_->setFrameShape(QFrame::StyledPanel);
-    side->addWidget(size_);
-    changeSize_ = new QPushButton(QStringLiteral("Change Size"), this);
-    side->addWidget(changeSize_);
-    font_ = new QPushButton(this);
-    side->addWidget(font_);
-    side->addStretch(1);
-    save_ = new QPushButton(QStringLiteral("Save"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    for (QPushButton* b : {changeSize_, font_, save_, cancel_})
-        b->setAutoDefault(false);
-    side->addWidget(save_);
-    side->addWidget(cancel_);
-    save_->hide();
-    auto* sideBox = new QWidget(this);
-    sideBox->setLayout(side);
-    sideBox->setFixedWidth(220);
-
-    auto* status = new QHBoxLayout;
-    leftLabel_ = new QLabel(QStringLiteral("Left: "), this);
-    topLabel_ = new QLabel(QStringLiteral("Top: "), this);
-    leftLabel_->setMinimumWidth(90);
-    status->addWidget(leftLabel_);
-    status->addWidget(topLabel_);
-    status->addStretch(1);
-
-    auto* layout = new QGridLayout(this);
-    layout->addLayout(bar, 0, 0, 1, 2);
-    layout->addWidget(sideBox, 1, 0);
-    layout->addWidget(area_, 1, 1);
-    layout->addLayout(status, 2, 0, 1, 2);
-    layout->setColumnStretch(1, 1);
-    layout->setRowStretch(1, 1);
+    zoomLabel_ = frame.zoomLabel;
+    description_ = frame.description;
+    size_ = frame.size;
+    changeSize_ = frame.change;
+    font_ = frame.font;
+    save_ = frame.save;
+    cancel_ = frame.cancel;
+    leftLabel_ = frame.left;
+    topLabel_ = frame.top;
     resize(1240, 620);
 
     font_->setText(DefaultFontCaption(panel_->panelFont()));
@@ -269,8 +200,8 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(store::Table* address, layout::Reco
     connect(names, &QToolButton::toggled, this, [this](bool down) { panel_->setDisplayDataValues(!down); });
     connect(margins, &QToolButton::toggled, panel_, &TEnvelopePanel::setShowMargins);
     connect(usps, &QToolButton::toggled, panel_, &TEnvelopePanel::setShowUSPSTemplate);
-    connect(zoomUp, &QToolButton::clicked, this, &TEnvelopeDesignScreen::ZoomIn);
-    connect(zoomDown, &QToolButton::clicked, this, &TEnvelopeDesignScreen::ZoomOut);
+    connect(frame.zoomUp, &QToolButton::clicked, this, &TEnvelopeDesignScreen::ZoomIn);
+    connect(frame.zoomDown, &QToolButton::clicked, this, &TEnvelopeDesignScreen::ZoomOut);
     connect(changeSize_, &QPushButton::clicked, this, &TEnvelopeDesignScreen::ChangeSizeClick);
     connect(font_, &QPushButton::clicked, this, [this] {
         if (std::optional<layout::LayoutFont> f = layout::chooseLayoutFont(panel_->panelFont(), this))

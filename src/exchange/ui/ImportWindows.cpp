@@ -146,6 +146,13 @@ void TImportWindow::endRun()
         b->setVisible(true);
 }
 
+void TImportWindow::finishRun()
+{
+    rebuild();
+    running_ = false;
+    accept();
+}
+
 void TImportWindow::rebuild()
 {
     rebuilding_ = true;
@@ -293,9 +300,7 @@ void TAsciiImport::Import()
             text += "\n" + q(n);
         ShowInfo(text);
     }
-    rebuild();
-    running_ = false;
-    accept();
+    finishRun();
 }
 
 TAsciiMatch::TAsciiMatch(MatchRows& rows, const AsciiScan& scan, const QString& fileName, QWidget* parent)
@@ -424,10 +429,8 @@ void TDBFImport::Import()
     const LoopSummary r = ImportDbf(dest_, *source_, mapping_, shortDate_, hooks());
     status_->clear();
     ShowInfo(q(DbfImportMessage(r)));
-    rebuild();
     source_->close();
-    running_ = false;
-    accept();
+    finishRun();
 }
 
 TDBFMatch::TDBFMatch(MatchRows& rows, store::Table& source, const QString& fileName, QWidget* parent)
@@ -512,10 +515,8 @@ void TImportOlder::Import()
     const LoopSummary r = ImportOlder(dest_, *source_, generation_, shortDate_, hooks());
     status_->clear();
     ShowInfo(q(DbfImportMessage(r)));
-    rebuild();
     source_->close();
-    running_ = false;
-    accept();
+    finishRun();
 }
 
 }  // namespace addrova::exchange

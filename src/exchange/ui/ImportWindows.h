@@ -39,6 +39,8 @@ protected:
     void beginRun();
     void endRun();
     void rebuild();
+    // The end of a run that imported: the indexes are rebuilt and the window closes.
+    void finishRun();
     void setHeld(const QString& path);  // "" shows "(none)"
 
     store::Table& dest_;

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "Common.h"
 #include "DesignLogic.h"
+#include "DesignerFrame.h"
 #include "GBarcode.h"
 #include "LabelDialogs.h"
 #include "LayoutDialogs.h"
@@ -24,7 +25,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -41,14 +41,6 @@ namespace {
 constexpr int kSheetMargin = 16;
 constexpr const char* kClassName = "TLabelDesignScreen";
 constexpr int kDefaultCodePage = 1252;
-
-int screenPpi() {
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        int p = static_cast<int>(std::lround(s->logicalDotsPerInchX()));
-        if (p > 0) return p;
-    }
-    return 96;
-}
 
 // The tool pictures, drawn small and plain.
 QIcon toolIcon(int state) {
@@ -157,7 +149,7 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelDesignerContext& context)
     panel_ = new layout::TGLabelPanel(sheet_);
     panel_->setObjectName(QStringLiteral("LabelPanel"));
     panel_->setOwner(this);
-    panel_->setPpi(screenPpi());
+    panel_->setPpi(layout::ScreenPpi());
     panel_->move(kSheetMargin, kSheetMargin);
     panel_->resize(labelPixels(setup_.lblWidth, setup_.lblHeight, panel_->ppi()));
     area_->setWidget(sheet_);
@@ -198,89 +190,32 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelDesignerContext& context)
     }
     tools_[0]->setChecked(true);
     bar->addSpacing(12);
-    showGrid_ = makeToggle(QStringLiteral("Show grid"), QStringLiteral("#"));
-    snap_ = makeToggle(QStringLiteral("Snap to Grid"), QStringLiteral("Snap"));
-    showArt_ = makeToggle(QStringLiteral("Show art"), QStringLiteral("Art"));
-    fieldNames_ = makeToggle(QStringLiteral("Toggle display of field names or field values"), QStringLiteral("{ab}"));
+    showGrid_ = layout::MakeDesignerToggle(this, QStringLiteral("Show grid"), QStringLiteral("#"));
+    snap_ = layout::MakeDesignerToggle(this, QStringLiteral("Snap to Grid"), QStringLiteral("Snap"));
+    showArt_ = layout::MakeDesignerToggle(this, QStringLiteral("Show art"), QStringLiteral("Art"));
+    fieldNames_ = layout::MakeDesignerToggle(this, QStringLiteral("Toggle display of field names or field values"),
+                                             QStringLiteral("{ab}"));
     for (QToolButton* b : {showGrid_, snap_, showArt_, fieldNames_}) bar->addWidget(b);
     showArt_->setEnabled(false);
     bar->addSpacing(12);
-    auto recordButton = [&](const QString& text, const QString& hint) {
-        auto* b = new QToolButton(this);
-        b->setText(text);
-        b->setToolTip(hint);
-        b->setAutoRaise(true);
-        bar->addWidget(b);
-        return b;
-    };
-    first_ = recordButton(QStringLiteral("|<"), QStringLiteral("First record"));
-    prior_ = recordButton(QStringLiteral("<"), QStringLiteral("Prior record"));
-    next_ = recordButton(QStringLiteral(">"), QStringLiteral("Next record"));
-    last_ = recordButton(QStringLiteral(">|"), QStringLiteral("Last record"));
-    bar->addSpacing(12);
-    auto* spinner = new QVBoxLayout;
-    spinner->setSpacing(0);
-    zoomUp_ = new QToolButton(this);
-    zoomUp_->setArrowType(Qt::UpArrow);
-    zoomUp_->setToolTip(QStringLiteral("Zoom in"));
-    zoomDown_ = new QToolButton(this);
-    zoomDown_->setArrowType(Qt::DownArrow);
-    zoomDown_->setToolTip(QStringLiteral("Zoom out"));
-    for (QToolButton* b : {zoomUp_, zoomDown_}) {
-        b->setFixedSize(18, 12);
-        spinner->addWidget(b);
-    }
-    bar->addLayout(spinner);
-    zoomLabel_ = new QLabel(QStringLiteral("100%"), this);
-    zoomLabel_->setMinimumWidth(36);
-    bar->addWidget(zoomLabel_);
-    bar->addStretch(1);
-
-    // The side column: description, stock, commands.
-    auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel(QStringLiteral("Description:"), this));
-    description_ = new QLineEdit(this);
-    description_->setMaxLength(60);
-    side->addWidget(description_);
-    side->addSpacing(6);
-    stock_ = new QLabel(this);
-    stock_->setWordWrap(true);
-    stock_->setFrameShape(QFrame::StyledPanel);
-    side->addWidget(stock_);
-    changeLayout_ = new QPushButton(QStringLiteral("Change Layout"), this);
-    side->addWidget(changeLayout_);
-    font_ = new QPushButton(this);
-    side->addWidget(font_);
-    side->addStretch(1);
-    save_ = new QPushButton(QStringLiteral("Save"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    save_->setAutoDefault(false);
-    cancel_->setAutoDefault(false);
-    changeLayout_->setAutoDefault(false);
-    font_->setAutoDefault(false);
-    side->addWidget(save_);
-    side->addWidget(cancel_);
-    save_->hide();
-    auto* sideBox = new QWidget(this);
-    sideBox->setLayout(side);
-    sideBox->setFixedWidth(220);
-
-    // The position read-out.
-    auto* status = new QHBoxLayout;
-    leftLabel_ = new QLabel(QStringLiteral("Left: "), this);
-    topLabel_ = new QLabel(QStringLiteral("Top: "), this);
-    leftLabel_->setMinimumWidth(90);
-    status->addWidget(leftLabel_);
-    status->addWidget(topLabel_);
-    status->addStretch(1);
-
-    auto* grid = new QGridLayout(this);
-    grid->addLayout(bar, 0, 0, 1, 2);
-    grid->addWidget(sideBox, 1, 0);
-    grid->addWidget(area_, 1, 1);
-    grid->addLayout(status, 2, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(1, 1);
+    layout::DesignerFrame frame;
+    frame.EndToolBar(this, bar);
+    frame.Arrange(this, bar, area_, QStringLiteral("Change Layout"));
+    first_ = frame.first;
+    prior_ = frame.prior;
+    next_ = frame.next;
+    last_ = frame.last;
+    zoomUp_ = frame.zoomUp;
+    zoomDown_ = frame.zoomDown;
+    zoomLabel_ = frame.zoomLabel;
+    description_ = frame.description;
+    stock_ = frame.size;
+    changeLayout_ = frame.change;
+    font_ = frame.font;
+    save_ = frame.save;
+    cancel_ = frame.cancel;
+    leftLabel_ = frame.left;
+    topLabel_ = frame.top;
     resize(900, 520);
 
     // The default font of new text objects, from the settings.
@@ -320,15 +255,6 @@ QToolButton* TLabelDesignScreen::makeTool(int state, const QString& hint) {
     b->setIcon(toolIcon(state));
     b->setIconSize(QSize(24, 24));
     toolGroup_->addButton(b, state);
-    return b;
-}
-
-QToolButton* TLabelDesignScreen::makeToggle(const QString& hint, const QString& text) {
-    auto* b = new QToolButton(this);
-    b->setCheckable(true);
-    b->setToolTip(hint);
-    b->setText(text);
-    b->setMinimumHeight(28);
     return b;
 }
 

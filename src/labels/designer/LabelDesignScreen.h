@@ -85,7 +85,6 @@ protected:
 
 private:
     QToolButton* makeTool(int state, const QString& hint);
-    QToolButton* makeToggle(const QString& hint, const QString& text);
     void PostNetClick();
     void PanelChanged();
     void DroppedObject();

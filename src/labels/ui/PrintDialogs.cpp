@@ -1,6 +1,7 @@
 #include "PrintDialogs.h"
 
 #include "Common.h"
+#include "JobStatusTexts.h"
 #include "PrinterControl.h"
 #include "Table.h"
 
@@ -260,15 +261,9 @@ void TSortBulkMail::DoTheSort()
 
 print::TPrintStatus::Texts TLabelPrinter::LabelTexts(bool preview)
 {
-    Texts t;
-    t.caption = preview ? QStringLiteral("Preview Status") : QStringLiteral("Print Status ");
-    t.button = preview ? QStringLiteral("Stop") : QStringLiteral("Cancel");
-    t.cancelQuestion = QStringLiteral("Cancel Label Printing?");
-    t.cancelCaption = QStringLiteral("CANCEL");
-    t.printCanceled = QStringLiteral("\rLabel Print Canceled!");
-    t.previewCanceled = QStringLiteral("\rLabel Preview Canceled!");
-    t.previewStopped = QStringLiteral("\rPreview Stopped at page %p!");
-    t.printCompleted = QStringLiteral("\rLabel Print Completed!");
+    Texts t = print::JobStatusTexts(preview, QStringLiteral("Label"));
+    if (!preview)
+        t.caption = QStringLiteral("Print Status ");
     t.previewCompleted = QStringLiteral("\rLabel Preview Completed!");
     t.closeAfterPreview = true;
     return t;

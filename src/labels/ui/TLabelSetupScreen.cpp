@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "Common.h"
 #include "GPanels.h"
+#include "LayoutList.h"
 #include "LabelDesigner.h"
 #include "PageStream.h"
 #include "PrintDialogs.h"
@@ -53,14 +54,13 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& address, store::Table& layout
 
     auto* outer = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
-    grid_ = new QTableWidget(0, 2, this);
+    grid_ = new print::TLayoutGrid(layouts_, {QStringLiteral("Description"), QStringLiteral("Sheet Name")},
+                                   [](const store::Table& t) {
+                                       const LabelSetup s = ReadLabelSetup(t);
+                                       return QStringList{q(t, s.descript), q(t, CalcSheetName(s))};
+                                   },
+                                   this);
     grid_->setObjectName(QStringLiteral("LabelSetupGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Description"), QStringLiteral("Sheet Name")});
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->verticalHeader()->hide();
-    grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->setColumnWidth(0, 260);
     grid_->setMinimumSize(460, 200);
     left->addWidget(grid_);
@@ -95,15 +95,7 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& address, store::Table& layout
     outer->addLayout(left);
 
     auto* right = new QVBoxLayout;
-    for (const char* b : {"New", "Modify", "Delete", "Clone", "Print", "Preview", "Ok"}) {
-        auto* btn = new QPushButton(QString::fromLatin1(b), this);
-        btn->setObjectName(QString::fromLatin1(b) + QStringLiteral("Button"));
-        btn->setAutoDefault(false);
-        right->addWidget(btn);
-        buttons_.emplace_back(QString::fromLatin1(b), btn);
-        if (QLatin1String(b) == QLatin1String("Preview"))
-            right->addStretch();
-    }
+    buttons_.AddAll({"New", "Modify", "Delete", "Clone", "Print", "Preview", "Ok"}, right, "Preview");
     outer->addLayout(right);
 
     connect(button(QStringLiteral("New")), &QPushButton::clicked, this, [this] { NewClick(); });
@@ -113,20 +105,12 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& address, store::Table& layout
     connect(button(QStringLiteral("Print")), &QPushButton::clicked, this, [this] { PrintNowClick(); });
     connect(button(QStringLiteral("Preview")), &QPushButton::clicked, this, [this] { PreviewButtonClick(); });
     connect(button(QStringLiteral("Ok")), &QPushButton::clicked, this, &QDialog::accept);
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { rowChanged(row); });
+    connect(grid_, &print::TLayoutGrid::recordChanged, this, [this] { recordChanged(); });
     connect(whatPanel_, &print::TRecordChoicePanel::choiceClicked, this, [this] { recordChoiceClicked(); });
     connect(printerCombo_, &QComboBox::activated, this, [](int i) { print::Engine().SetPrinterIndex(i); });
 }
 
 TLabelSetupScreen::~TLabelSetupScreen() = default;
-
-QPushButton* TLabelSetupScreen::button(const QString& name) const
-{
-    for (const auto& [n, b] : buttons_)
-        if (n == name)
-            return b;
-    return nullptr;
-}
 
 QString TLabelSetupScreen::fieldText(const QString& caption) const
 {
@@ -158,34 +142,11 @@ void TLabelSetupScreen::FormActivate()
 
 void TLabelSetupScreen::refreshGrid()
 {
-    const uint32_t current = layouts_.eof() ? 0 : layouts_.recNo();
-    recnos_.clear();
-    const bool old = grid_->blockSignals(true);
-    grid_->setRowCount(0);
-    int currentRow = -1;
-    for (layouts_.goTop(); !layouts_.eof(); layouts_.skip()) {
-        const LabelSetup s = ReadLabelSetup(layouts_);
-        const int row = grid_->rowCount();
-        grid_->insertRow(row);
-        grid_->setItem(row, 0, new QTableWidgetItem(q(layouts_, s.descript)));
-        grid_->setItem(row, 1, new QTableWidgetItem(q(layouts_, CalcSheetName(s))));
-        if (layouts_.recNo() == current)
-            currentRow = row;
-        recnos_.push_back(layouts_.recNo());
-    }
-    if (currentRow < 0 && !recnos_.empty())
-        currentRow = 0;
-    grid_->setCurrentCell(currentRow, 0);
-    grid_->blockSignals(old);
-    rowChanged(currentRow);
+    grid_->Refill();
 }
 
-void TLabelSetupScreen::rowChanged(int row)
+void TLabelSetupScreen::recordChanged()
 {
-    if (row >= 0 && row < static_cast<int>(recnos_.size()))
-        layouts_.go(recnos_[static_cast<size_t>(row)]);
-    else if (recnos_.empty())
-        layouts_.goTop();  // an empty list: end of file
     if (!layouts_.eof())
         setup_ = ReadLabelSetup(layouts_);
     showFields();
@@ -213,8 +174,7 @@ void TLabelSetupScreen::showFields()
 void TLabelSetupScreen::SetLabelButtons()
 {
     const bool has = layouts_.isOpen() && !layouts_.eof();
-    for (const char* b : {"Modify", "Print", "Preview", "Delete", "Clone"})
-        button(QString::fromLatin1(b))->setEnabled(has);
+    buttons_.SetEnabled({"Modify", "Print", "Preview", "Delete", "Clone"}, has);
     grid_->setEnabled(has);
     whatPanel_->setVisible(has);
     printerPanel_->setVisible(has);
@@ -460,11 +420,7 @@ bool ShowPrintLabels(store::Table& address, bool filterSet, const std::string& t
     layouts.setOrder(layouts.orderCount() >= 1 ? 1 : 0);
     layouts.goTop();
 
-    const std::string selection = address.selection();
-    const int order = address.order();
-    const uint32_t recno = address.eof() ? 0 : address.recNo();
-    print::PrinterControl& engine = print::Engine();
-    const QString printer = engine.PrinterName();
+    const print::AddressPlace place(address);
     {
         LabelScreenContext c;
         c.sysdataDir = app::SysdataDir();
@@ -475,13 +431,8 @@ bool ShowPrintLabels(store::Table& address, bool filterSet, const std::string& t
         TLabelSetupScreen w(address, layouts, c, parent);
         w.exec();
     }
-    address.setSelection(selection);
-    address.clearScope();
-    address.setOrder(order);
-    if (recno > 0)
-        address.go(recno);
-    if (!printer.isEmpty())
-        engine.SetPrinterByName(printer);
+    place.RestoreAddress();
+    place.RestorePrinter();
     return true;
 }
 

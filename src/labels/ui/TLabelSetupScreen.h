@@ -6,6 +6,7 @@
 #include "LabelJob.h"
 #include "LabelPrintRun.h"
 #include "LabelStock.h"
+#include "LayoutList.h"
 #include "RecordChoice.h"
 
 #include <QDialog>
@@ -49,7 +50,7 @@ public:
 
     // Controls, by their role.
     QTableWidget* LabelSetupGrid() const { return grid_; }
-    QPushButton* button(const QString& name) const;  // "New", "Modify", "Delete", "Clone", "Print", "Preview", "Ok"
+    QPushButton* button(const QString& name) const { return buttons_.button(name); }  // "New", "Modify", "Delete", "Clone", "Print", "Preview", "Ok"
     print::TRecordChoicePanel* whatToPrintPanel() const { return whatPanel_; }
     QGroupBox* printerPanel() const { return printerPanel_; }
     QRadioButton* rbQAll() const { return whatPanel_->rbQAll(); }
@@ -88,7 +89,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void rowChanged(int row);
+    void recordChanged();
     void showFields();
     void recordChoiceClicked();
 
@@ -102,15 +103,14 @@ private:
     bool presortDone_ = false;
     PositionMask mask_;
     int copies_ = 1;
-    std::vector<uint32_t> recnos_;
     layout::TGLabelPanel* panel_;
-    QTableWidget* grid_;
+    print::TLayoutGrid* grid_;
     print::TRecordChoicePanel* whatPanel_;
     QGroupBox* printerPanel_;
     QCheckBox* presort_;
     QComboBox* printerCombo_;
     std::vector<std::pair<QString, QLabel*>> fields_;
-    std::vector<std::pair<QString, QPushButton*>> buttons_;
+    print::CommandButtons buttons_{this};
 };
 
 // The "Print Labels" command of the main window: opens LABEL.DBF, shows the window, and afterwards

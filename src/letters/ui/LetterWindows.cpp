@@ -494,13 +494,8 @@ TaVLetters::TaVLetters(store::Table& address, store::Table& letters, bool filter
     setWindowTitle(QStringLiteral("Print Letters"));
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
-    grid_ = new QTableWidget(0, 1, this);
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Letter Description")});
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->hide();
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_ = new print::TLayoutGrid(letters_, {QStringLiteral("Letter Description")},
+                                   [](const store::Table& t) { return QStringList{Description(t)}; }, this);
     left->addWidget(grid_, 1);
     auto* listButtons = new QHBoxLayout;
     modify_ = new QPushButton(QStringLiteral("Modify"), this);
@@ -546,10 +541,6 @@ TaVLetters::TaVLetters(store::Table& address, store::Table& letters, bool filter
         print::ShowPrinterSetup(print::Engine(), this);
         printer_->setText(QStringLiteral("Printer: ") + print::Engine().PrinterName());
     });
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row >= 0)
-            letters_.go(static_cast<uint32_t>(grid_->item(row, 0)->data(Qt::UserRole).toUInt()));
-    });
     fillGrid();
     SetLetterButtons();
     resize(640, 380);
@@ -557,23 +548,7 @@ TaVLetters::TaVLetters(store::Table& address, store::Table& letters, bool filter
 
 void TaVLetters::fillGrid()
 {
-    const uint32_t current = letters_.eof() ? 0 : letters_.recNo();
-    const QSignalBlocker block(grid_);
-    grid_->setRowCount(0);
-    int select = 0;
-    for (letters_.goTop(); !letters_.eof(); letters_.skip()) {
-        const int row = grid_->rowCount();
-        grid_->insertRow(row);
-        auto* item = new QTableWidgetItem(Description(letters_));
-        item->setData(Qt::UserRole, letters_.recNo());
-        grid_->setItem(row, 0, item);
-        if (letters_.recNo() == current)
-            select = row;
-    }
-    if (grid_->rowCount() > 0) {
-        grid_->setCurrentCell(select, 0);
-        letters_.go(grid_->item(select, 0)->data(Qt::UserRole).toUInt());
-    }
+    grid_->Refill();
 }
 
 void TaVLetters::SetLetterButtons()
@@ -693,22 +668,14 @@ bool ShowPrintLetters(store::Table& address, bool filterSet, QWidget* parent)
     }
     letters.setOrder(0);
     letters.goTop();
-    const std::string selection = address.selection();
-    const int order = address.order();
-    const uint32_t recno = address.eof() ? 0 : address.recNo();
-    print::PrinterControl& engine = print::Engine();
-    const QString printer = engine.PrinterName();
+    const print::AddressPlace place(address);
     {
         TaVLetters w(address, letters, filterSet, parent);
         ui::CenterOverMain(&w);
         w.exec();
     }
-    address.setSelection(selection);
-    address.setOrder(order);
-    if (recno > 0)
-        address.go(recno);
-    if (!printer.isEmpty())
-        engine.SetPrinterByName(printer);
+    place.RestoreAddress();
+    place.RestorePrinter();
     return true;
 }
 

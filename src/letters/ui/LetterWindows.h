@@ -5,6 +5,7 @@
 
 #include "LetterPrint.h"
 #include "LetterStore.h"
+#include "LayoutList.h"
 
 #include <QDialog>
 #include <QTextDocument>
@@ -163,7 +164,7 @@ private:
     void fillGrid();
     store::Table& address_;
     store::Table& letters_;
-    QTableWidget* grid_;
+    print::TLayoutGrid* grid_;
     print::TRecordChoicePanel* choice_;
     QSpinBox* copies_;
     QLabel* printer_;

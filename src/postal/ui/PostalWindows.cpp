@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "Common.h"
 #include "Help.h"
+#include "JobStatusTexts.h"
 #include "PageStream.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
@@ -52,16 +53,7 @@ QPushButton* findButton(const QWidget* w, const QString& text)
 
 print::TPrintStatus::Texts TZipReport::ReportTexts(bool preview)
 {
-    Texts t;
-    t.caption = preview ? QStringLiteral("Preview Status") : QStringLiteral("Print Status");
-    t.button = preview ? QStringLiteral("Stop") : QStringLiteral("Cancel");
-    t.cancelQuestion = QStringLiteral("Cancel Printing?");
-    t.printCanceled = QStringLiteral("\rPrint Canceled!");
-    t.previewCanceled = QStringLiteral("\rPreview Canceled!");
-    t.previewStopped = QStringLiteral("\rPreview Stopped at page %p!");
-    t.printCompleted = QStringLiteral("\rPrint Completed!");
-    t.previewCompleted = QStringLiteral("\rPreview Ready!");
-    return t;
+    return print::JobStatusTexts(preview, QString());
 }
 
 TZipReport::TZipReport(print::PrintJob& job, bool preview, print::PageStream* stream, QWidget* parent)

@@ -1,5 +1,6 @@
 #include "ReportStatus.h"
 
+#include "JobStatusTexts.h"
 #include "PageStream.h"
 #include "PrintJob.h"
 #include "TPreviewForm.h"
@@ -10,17 +11,7 @@ namespace addrova::reports {
 
 print::TPrintStatus::Texts ReportTexts(bool preview)
 {
-    print::TPrintStatus::Texts t;
-    t.caption = preview ? QStringLiteral("Preview Status") : QStringLiteral("Print Status");
-    t.button = preview ? QStringLiteral("Stop") : QStringLiteral("Cancel");
-    t.cancelQuestion = QStringLiteral("Cancel Report Printing?");
-    t.cancelCaption = QStringLiteral("CANCEL");
-    t.printCanceled = QStringLiteral("\rReport Print Canceled!");
-    t.previewCanceled = QStringLiteral("\rReport Preview Canceled!");
-    t.previewStopped = QStringLiteral("\rPreview Stopped at page %p!");
-    t.printCompleted = QStringLiteral("\rReport Print Completed!");
-    t.previewCompleted = QStringLiteral("\rReport Preview Ready!");
-    return t;
+    return print::JobStatusTexts(preview, QStringLiteral("Report"));
 }
 
 TUserDefinedReportPrint::TUserDefinedReportPrint(print::PrintJob& job, bool preview, print::PageStream* stream,

@@ -2,6 +2,7 @@
 
 #include "CheckPrinter.h"
 #include "CodePage.h"
+#include "LayoutList.h"
 #include "Common.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
@@ -73,28 +74,16 @@ TReportSetup::TReportSetup(store::Table& address, store::Table& reports, ReportS
 
     auto* designerPage = new QWidget;
     auto* dl = new QHBoxLayout(designerPage);
-    grid_ = new QTableWidget(0, 1);
+    grid_ = new print::TLayoutGrid(reports_, {QStringLiteral("Description")}, [](const store::Table& t) {
+        return QStringList{QString::fromStdString(store::toUtf8(t.getString("DESCRIPT"), t.codePage()))};
+    });
     grid_->setObjectName(QStringLiteral("ReportGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Description")});
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->hide();
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     dl->addWidget(grid_, 1);
     auto* gb = new QVBoxLayout;
-    auto mk = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    modify_ = mk(QStringLiteral("Modify"), "ModifyButton");
-    new_ = mk(QStringLiteral("New"), "NewButton");
-    delete_ = mk(QStringLiteral("Delete"), "DeleteButton");
-    clone_ = mk(QStringLiteral("Clone"), "CloneButton");
-    for (QPushButton* b : {modify_, new_, delete_, clone_})
-        gb->addWidget(b);
+    modify_ = buttons_.Add(QStringLiteral("Modify"), gb);
+    new_ = buttons_.Add(QStringLiteral("New"), gb);
+    delete_ = buttons_.Add(QStringLiteral("Delete"), gb);
+    clone_ = buttons_.Add(QStringLiteral("Clone"), gb);
     gb->addStretch();
     dl->addLayout(gb);
     pages_->addTab(designerPage, QStringLiteral("Report Designer"));
@@ -109,18 +98,15 @@ TReportSetup::TReportSetup(store::Table& address, store::Table& reports, ReportS
     body->addLayout(side);
 
     auto* buttons = new QHBoxLayout;
-    print_ = mk(QStringLiteral("Print"), "PrintButton");
-    preview_ = mk(QStringLiteral("Preview"), "PreviewButton");
-    setup_ = mk(QStringLiteral("Printer Setup"), "PrinterSetupButton");
-    ok_ = mk(QStringLiteral("Ok"), "OkButton");
     buttons->addStretch();
-    for (QPushButton* b : {print_, preview_, setup_, ok_})
-        buttons->addWidget(b);
+    print_ = buttons_.Add(QStringLiteral("Print"), buttons);
+    preview_ = buttons_.Add(QStringLiteral("Preview"), buttons);
+    setup_ = buttons_.Add(QStringLiteral("Printer Setup"), buttons);
+    ok_ = buttons_.Add(QStringLiteral("Ok"), buttons);
     top->addLayout(buttons);
 
     connect(builtIn_, &QListWidget::currentRowChanged, this, &TReportSetup::BuiltInChosen);
     connect(pages_, &QTabWidget::currentChanged, this, [this] { SetReportButtons(); });
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) { gridClicked(row); });
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { ModifyButtonClick(); });
     connect(modify_, &QPushButton::clicked, this, &TReportSetup::ModifyButtonClick);
     connect(new_, &QPushButton::clicked, this, &TReportSetup::NewButtonClick);
@@ -138,14 +124,6 @@ TReportSetup::TReportSetup(store::Table& address, store::Table& reports, ReportS
 
 TReportSetup::~TReportSetup() = default;
 
-QPushButton* TReportSetup::button(const QString& caption) const
-{
-    for (QPushButton* b : {modify_, new_, delete_, clone_, print_, preview_, setup_, ok_})
-        if (b->text() == caption)
-            return b;
-    return nullptr;
-}
-
 void TReportSetup::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
@@ -154,34 +132,7 @@ void TReportSetup::showEvent(QShowEvent* e)
 
 void TReportSetup::refreshGrid()
 {
-    const uint32_t keep = reports_.eof() ? 0 : reports_.recNo();
-    QStringList names;
-    std::vector<uint32_t> recs;
-    for (reports_.goTop(); !reports_.eof(); reports_.skip()) {
-        names << QString::fromStdString(store::toUtf8(reports_.getString("DESCRIPT"), reports_.codePage()));
-        recs.push_back(reports_.recNo());
-    }
-    const QSignalBlocker block(grid_);
-    grid_->setRowCount(static_cast<int>(names.size()));
-    int current = 0;
-    for (int i = 0; i < names.size(); ++i) {
-        auto* item = new QTableWidgetItem(names[i]);
-        item->setData(Qt::UserRole, recs[static_cast<size_t>(i)]);
-        grid_->setItem(i, 0, item);
-        if (recs[static_cast<size_t>(i)] == keep)
-            current = i;
-    }
-    if (!recs.empty()) {
-        grid_->setCurrentCell(current, 0);
-        reports_.go(recs[static_cast<size_t>(current)]);
-    }
-}
-
-void TReportSetup::gridClicked(int row)
-{
-    if (row < 0 || !grid_->item(row, 0))
-        return;
-    reports_.go(grid_->item(row, 0)->data(Qt::UserRole).toUInt());
+    grid_->Refill();
 }
 
 void TReportSetup::SetReportButtons()
@@ -431,11 +382,7 @@ bool ShowPrintReports(store::Table& address, bool filterSet, const std::string& 
     reports.setSelection("not DELETED()");
     reports.setOrder(reports.orderCount() >= 1 ? 1 : 0);
     reports.goTop();
-    const std::string selection = address.selection();
-    const int order = address.order();
-    const uint32_t recno = address.eof() ? 0 : address.recNo();
-    print::PrinterControl& engine = print::Engine();
-    const QString printer = engine.PrinterName();
+    const print::AddressPlace place(address);
     {
         ReportScreenContext c;
         c.sysdataDir = app::SysdataDir();
@@ -446,13 +393,8 @@ bool ShowPrintReports(store::Table& address, bool filterSet, const std::string& 
         ui::CenterOverMain(&w);
         w.exec();
     }
-    address.setSelection(selection);
-    address.clearScope();
-    address.setOrder(order);
-    if (recno > 0)
-        address.go(recno);
-    if (!printer.isEmpty())
-        engine.SetPrinterByName(printer);
+    place.RestoreAddress();
+    place.RestorePrinter();
     return true;
 }
 

@@ -3,6 +3,7 @@
 // "Print Report": the built-in reports and the list of user-defined reports (REPORT.DBF), the record
 // choice, print, preview and printer setup; and "Print Current Record".
 
+#include "LayoutList.h"
 #include "RecordChoice.h"
 #include "ReportStore.h"
 
@@ -47,7 +48,7 @@ public:
     QTableWidget* ReportGrid() const { return grid_; }
     print::TRecordChoicePanel* WhatToPrint() const { return what_; }
     QCheckBox* OnePerPageCheck() const { return onePerPage_; }
-    QPushButton* button(const QString& caption) const;
+    QPushButton* button(const QString& caption) const { return buttons_.button(caption); }
 
     void SetReportButtons();
     void NewButtonClick();
@@ -68,7 +69,6 @@ protected:
 
 private:
     void refreshGrid();
-    void gridClicked(int row);
 
     store::Table& address_;
     store::Table& reports_;
@@ -80,9 +80,10 @@ private:
     QLineEdit* title_;
     QCheckBox* printMemo_;
     QCheckBox* printCodes_;
-    QTableWidget* grid_;
+    print::TLayoutGrid* grid_;
     print::TRecordChoicePanel* what_;
     QCheckBox* onePerPage_;
+    print::CommandButtons buttons_{this};
     QPushButton *modify_, *new_, *delete_, *clone_, *print_, *preview_, *setup_, *ok_;
 };
 
