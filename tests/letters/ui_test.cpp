@@ -19,6 +19,7 @@
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -312,6 +313,55 @@ TEST_F(LetterWindows, PageSettingsTakeEffectInTheSavedRtfAndTheRuler)
         EXPECT_NE(saved.find(word), std::string::npos) << word << " in " << saved;
     EXPECT_EQ(saved.find("\\paperw12240"), std::string::npos);
     EXPECT_FALSE(QFile::exists(QStringLiteral("eraseme.rtf")));
+}
+
+TEST(SpellDialog, ChangeIgnoreAndAddWordByWord)
+{
+    const QString base = richtext::SpellChecker::SystemDictionary();
+    if (base.isEmpty())
+        GTEST_SKIP() << "no en_US hunspell dictionary";
+    QTemporaryDir dir;
+    const QString userDic = dir.filePath(QStringLiteral("USER.DIC"));
+    richtext::TRichEditor e;
+    e.editor()->setPlainText(
+        QStringLiteral("We recieve ther news; other news is there. Addrova recieve Zorblat and Zorblat."));
+    {
+        richtext::SpellChecker checker(base + QStringLiteral(".aff"), base + QStringLiteral(".dic"), userDic);
+        richtext::TSpellDialog s(&e, checker, nullptr);
+        // Each step: the word the dialog stops at, then what the user does with it.
+        const struct {
+            const char* word;
+            const char* changeTo;  // nullptr: the other actions
+            void (richtext::TSpellDialog::*action)(bool);
+            bool all;
+        } steps[] = {
+            {"recieve", "receive", &richtext::TSpellDialog::change, false},
+            {"ther", "the", &richtext::TSpellDialog::change, true},  // whole words only
+            {"Addrova", nullptr, nullptr, false},                    // added to the user dictionary
+            {"recieve", nullptr, &richtext::TSpellDialog::ignore, false},
+            {"Zorblat", nullptr, &richtext::TSpellDialog::ignore, true},
+        };
+        ASSERT_TRUE(s.nextWord());
+        for (const auto& step : steps) {
+            ASSERT_EQ(s.word().toStdString(), step.word);
+            EXPECT_EQ(e.editor()->textCursor().selectedText().toStdString(), step.word);
+            if (step.changeTo) {
+                EXPECT_FALSE(s.suggestions()->findItems(QString::fromLatin1(step.changeTo), Qt::MatchExactly).isEmpty())
+                    << step.word;
+                s.changeBox()->setText(QString::fromLatin1(step.changeTo));
+            }
+            if (step.action)
+                (s.*step.action)(step.all);
+            else
+                s.add();
+        }
+        EXPECT_TRUE(s.word().isEmpty());  // nothing left
+    }
+    EXPECT_EQ(e.document()->toPlainText(),
+              "We receive the news; other news is there. Addrova recieve Zorblat and Zorblat.");
+    richtext::SpellChecker again(base + QStringLiteral(".aff"), base + QStringLiteral(".dic"), userDic);
+    EXPECT_TRUE(again.Check(QStringLiteral("Addrova")));
+    EXPECT_FALSE(again.Check(QStringLiteral("Zorblat")));
 }
 
 TEST(RichEditorToolBar, PrinterFontsOnlyAndSizesFromSix)

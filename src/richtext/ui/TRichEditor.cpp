@@ -473,17 +473,21 @@ bool TRichEditor::findNext(const QString& text, bool fromStart, bool matchCase)
     return true;
 }
 
-int TRichEditor::replaceAll(const QString& text, const QString& with, bool matchCase)
+int TRichEditor::replaceAll(const QString& text, const QString& with, bool matchCase, bool wholeWords)
 {
     if (text.isEmpty())
         return 0;
+    QTextDocument::FindFlags flags;
+    if (matchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (wholeWords)
+        flags |= QTextDocument::FindWholeWords;
     int count = 0;
     QTextCursor c(edit_->document());
     c.beginEditBlock();
     QTextCursor from(edit_->document());
     for (;;) {
-        QTextCursor found = edit_->document()->find(
-            text, from, matchCase ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags());
+        QTextCursor found = edit_->document()->find(text, from, flags);
         if (found.isNull())
             break;
         QTextCursor first(found);
@@ -674,7 +678,7 @@ void TSpellDialog::change(bool all)
 {
     const QString with = change_->text();
     if (all) {
-        editor_->replaceAll(word_, with, true);
+        editor_->replaceAll(word_, with, true, true);
     } else {
         QTextCursor c = editor_->editor()->textCursor();
         if (c.hasSelection())

@@ -89,8 +89,8 @@ public:
 
     // Finds `text` after the cursor (from the start when `fromStart`); selects it.
     bool findNext(const QString& text, bool fromStart, bool matchCase);
-    // Replaces every occurrence; the count.
-    int replaceAll(const QString& text, const QString& with, bool matchCase);
+    // Replaces every occurrence (only whole words with `wholeWords`); the count.
+    int replaceAll(const QString& text, const QString& with, bool matchCase, bool wholeWords = false);
 
 private:
     void buildToolBar();
