@@ -403,6 +403,15 @@ def main():
             if tokens:
                 print("- TOKENS LEFT in %s's output: %s" % (name, ", ".join(tokens)))
                 ok = False
+        # Page by page, the same words (line breaks and blank lines may differ).
+        ours_pages = [p.split() for p in pdf_text(ours).split("\f")]
+        lo_pages = [p.split() for p in pdf_text(lo_pdf).split("\f")]
+        differ = [i + 1 for i, (x, y) in enumerate(zip(ours_pages, lo_pages)) if x != y]
+        if differ:
+            print("- WORDS DIFFER on %d pages, the first is page %d" % (len(differ), differ[0]))
+            ok = False
+        else:
+            print("- Every page holds the same words in both PDFs.")
         last = records[-1]
         for name, path in (("addrova-batch", ours), ("LibreOffice", lo_pdf)):
             if last["LNAME"] and last["LNAME"] not in pdf_text(path, o_pages):
