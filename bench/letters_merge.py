@@ -13,7 +13,8 @@
      Writer-table database driver (the dBase and CSV drivers are not installed here). LibreOffice
      runs as its own headless process with a private profile; its time is the MailMerge call alone,
      its CPU time that process's CPU during the call, its peak memory the process's VmHWM.
-     The page counts of both PDFs must agree (pdfinfo) and no token may be left in either.
+     The page counts of both PDFs must agree (pdfinfo), every page must hold the same words in both
+     (pdftotext) and no token may be left in either.
 
 Prints markdown tables. Debian's interpreter is needed (python3-uno, python3-dbf).
 
