@@ -83,7 +83,7 @@ public:
         parse(r);
         if (!done_) {
             flushBytes();
-            finishParagraph(false);
+            finishDocument();
         }
         cur_.endEditBlock();
         if (whole_)
@@ -125,7 +125,7 @@ private:
                 if (stack_.size() <= 1) {
                     // The document's closing brace: the last paragraph ends with the properties in
                     // force; what follows is not RTF.
-                    finishParagraph(false);
+                    finishDocument();
                     done_ = true;
                     return;
                 }
@@ -645,6 +645,7 @@ private:
             return;
         cur_.insertText(pending_, pendingFormat_);
         blockHasText_ = true;
+        parOpened_ = false;
         pending_.clear();
     }
 
@@ -674,6 +675,19 @@ private:
         if (st_.dest != Dest::Body)
             return;
         finishParagraph(true);
+        parOpened_ = true;
+    }
+
+    // A \par closing the document's last paragraph (as word processors write it) opens no empty
+    // paragraph after it.
+    void finishDocument()
+    {
+        flushText();
+        if (parOpened_ && !blockHasText_ && !blockBreak_ && paragraphs_ > 0) {
+            cur_.deletePreviousChar();
+            return;
+        }
+        finishParagraph(false);
     }
 
     void pageBreak()
@@ -713,6 +727,7 @@ private:
     bool formatDirty_ = true;
     bool blockHasText_ = false, blockBreak_ = false, firstParagraph_ = true;
     long paragraphs_ = 0;
+    bool parOpened_ = false;  // the current paragraph was begun by \par and holds nothing yet
 };
 
 }  // namespace

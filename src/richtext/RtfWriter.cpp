@@ -75,8 +75,9 @@ public:
             }
             if (b.length() <= 1)
                 chars(b.charFormat());
-            if (b.next().isValid())
-                out_ += "\\par\r\n";
+            // Every paragraph ends with \par, the last one too: readers take a \par before the
+            // closing brace as the end of the last paragraph, not the start of an empty one.
+            out_ += "\\par\r\n";
         }
         out_ += "}";
         return out_;

@@ -16,7 +16,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -253,6 +256,151 @@ TEST_F(LetterWindows, EditorFindReplacePageSettingsAndFiles)
     EXPECT_FALSE(other.loadFile(bad.fileName(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("not an RTF")));
     EXPECT_EQ(other.document()->toPlainText(), "a bird, a bird, a dog");
+}
+
+TEST_F(LetterWindows, PageSettingsTakeEffectInTheSavedRtfAndTheRuler)
+{
+    TLetterDesign d(address_, QStringLiteral("Memo"),
+                    R"({\rtf1\ansi\paperw12240\paperh15840\margl1440\margr1440 Dear {\b [Last]},\par See you.})", false,
+                    nullptr);
+    d.show();
+    QApplication::processEvents();
+    QTextEdit* edit = d.editor()->editor();
+    QTextCursor at(d.editor()->document());
+    at.setPosition(5);
+    edit->setTextCursor(at);
+    const int wrapBefore = edit->lineWrapColumnOrWidth();
+
+    // The dialog's boxes in inches: width, height, top, bottom, left, right.
+    const auto answer = [](bool ok, std::vector<double> inches) {
+        QTimer::singleShot(0, [ok, inches] {
+            auto* dlg = qobject_cast<richtext::TPageSettingsDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            const QList<QDoubleSpinBox*> boxes = dlg->findChildren<QDoubleSpinBox*>();
+            ASSERT_EQ(boxes.size(), 6);
+            for (size_t i = 0; i < inches.size(); ++i)
+                if (inches[i] > 0)
+                    boxes[static_cast<int>(i)]->setValue(inches[i]);
+            ok ? dlg->accept() : dlg->reject();
+        });
+    };
+    // Cancel: nothing changes.
+    answer(false, {4, 4, 0, 0, 0.25, 0.25});
+    d.PageSettingsClick();
+    EXPECT_EQ(d.editor()->ruler()->page(), richtext::PageSettings{});
+    EXPECT_EQ(edit->lineWrapColumnOrWidth(), wrapBefore);
+
+    // A4 paper, half-inch left and three-quarter-inch right margins.
+    answer(true, {8.27, 11.69, 0, 0, 0.5, 0.75});
+    d.PageSettingsClick();
+    const richtext::PageSettings page = d.editor()->pageSettings();
+    EXPECT_EQ(page.paperWidth, 11909);
+    EXPECT_EQ(page.paperHeight, 16834);
+    EXPECT_EQ(page.marginLeft, 720);
+    EXPECT_EQ(page.marginRight, 1080);
+    EXPECT_EQ(page.marginTop, 1440);
+    EXPECT_EQ(d.editor()->ruler()->page(), page);
+    // The wider text area is where lines now wrap; text, formatting and the cursor came through.
+    EXPECT_GT(edit->lineWrapColumnOrWidth(), wrapBefore);
+    EXPECT_EQ(d.editor()->document()->toPlainText(), "Dear [Last],\nSee you.");
+    EXPECT_EQ(edit->textCursor().position(), 5);
+    QTextCursor bold = d.editor()->document()->find(QStringLiteral("Last"));
+    EXPECT_GE(bold.charFormat().fontWeight(), QFont::DemiBold);
+
+    SaveLetter(letters_, true, d.description(), *d.editor()->document());
+    const std::string saved = letters_.getMemo("RTF");
+    for (const char* word : {"\\paperw11909", "\\paperh16834", "\\margl720", "\\margr1080"})
+        EXPECT_NE(saved.find(word), std::string::npos) << word << " in " << saved;
+    EXPECT_EQ(saved.find("\\paperw12240"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("eraseme.rtf")));
+}
+
+TEST(SpellDialog, ChangeIgnoreAndAddWordByWord)
+{
+    const QString base = richtext::SpellChecker::SystemDictionary();
+    if (base.isEmpty())
+        GTEST_SKIP() << "no en_US hunspell dictionary";
+    QTemporaryDir dir;
+    const QString userDic = dir.filePath(QStringLiteral("USER.DIC"));
+    richtext::TRichEditor e;
+    e.editor()->setPlainText(
+        QStringLiteral("We recieve ther news; other news is there. Addrova recieve Zorblat and Zorblat."));
+    {
+        richtext::SpellChecker checker(base + QStringLiteral(".aff"), base + QStringLiteral(".dic"), userDic);
+        richtext::TSpellDialog s(&e, checker, nullptr);
+        // Each step: the word the dialog stops at, then what the user does with it.
+        const struct {
+            const char* word;
+            const char* changeTo;  // nullptr: the other actions
+            void (richtext::TSpellDialog::*action)(bool);
+            bool all;
+        } steps[] = {
+            {"recieve", "receive", &richtext::TSpellDialog::change, false},
+            {"ther", "the", &richtext::TSpellDialog::change, true},  // whole words only
+            {"Addrova", nullptr, nullptr, false},                    // added to the user dictionary
+            {"recieve", nullptr, &richtext::TSpellDialog::ignore, false},
+            {"Zorblat", nullptr, &richtext::TSpellDialog::ignore, true},
+        };
+        ASSERT_TRUE(s.nextWord());
+        for (const auto& step : steps) {
+            ASSERT_EQ(s.word().toStdString(), step.word);
+            EXPECT_EQ(e.editor()->textCursor().selectedText().toStdString(), step.word);
+            if (step.changeTo) {
+                EXPECT_FALSE(s.suggestions()->findItems(QString::fromLatin1(step.changeTo), Qt::MatchExactly).isEmpty())
+                    << step.word;
+                s.changeBox()->setText(QString::fromLatin1(step.changeTo));
+            }
+            if (step.action)
+                (s.*step.action)(step.all);
+            else
+                s.add();
+        }
+        EXPECT_TRUE(s.word().isEmpty());  // nothing left
+    }
+    EXPECT_EQ(e.document()->toPlainText(),
+              "We receive the news; other news is there. Addrova recieve Zorblat and Zorblat.");
+    richtext::SpellChecker again(base + QStringLiteral(".aff"), base + QStringLiteral(".dic"), userDic);
+    EXPECT_TRUE(again.Check(QStringLiteral("Addrova")));
+    EXPECT_FALSE(again.Check(QStringLiteral("Zorblat")));
+}
+
+TEST(RichEditorToolBar, PrinterFontsOnlyAndSizesFromSix)
+{
+    richtext::TRichEditor e;
+    e.show();
+    QFontComboBox* font = e.fontBox();
+    QComboBox* size = e.sizeBox();
+    EXPECT_EQ(font->toolTip(), "Font");
+    EXPECT_EQ(size->toolTip(), "Font Size");
+    ASSERT_GT(font->count(), 0);
+    for (int i = 0; i < font->count(); ++i)
+        EXPECT_TRUE(QFontDatabase::isScalable(font->itemText(i))) << font->itemText(i).toStdString();
+    ASSERT_GT(size->count(), 0);
+    EXPECT_EQ(size->itemText(0), "6");
+    for (int i = 0; i < size->count(); ++i)
+        EXPECT_GE(size->itemText(i).toInt(), 6);
+
+    e.editor()->setPlainText(QStringLiteral("word"));
+    e.editor()->selectAll();
+    const auto formatOfWord = [&] {
+        QTextCursor c(e.document());
+        c.setPosition(2);
+        return c.charFormat();
+    };
+    // Sizes below six points and names that are not listed fonts are refused.
+    const struct {
+        const char* text;
+        double expected;
+    } sizes[] = {{"12", 12}, {"4", 12}, {"5.5", 12}, {"6", 6}, {"abc", 6}, {"10.5", 10.5}};
+    for (const auto& c : sizes) {
+        emit size->textActivated(QString::fromLatin1(c.text));
+        EXPECT_EQ(formatOfWord().fontPointSize(), c.expected) << c.text;
+    }
+    const QString listed = font->itemText(font->count() - 1);
+    emit font->textActivated(listed);
+    EXPECT_EQ(formatOfWord().fontFamilies().toStringList().value(0), listed);
+    emit font->textActivated(QStringLiteral("No Such Typeface"));
+    EXPECT_EQ(formatOfWord().fontFamilies().toStringList().value(0), listed);
 }
 
 }  // namespace

@@ -45,6 +45,35 @@ const Doc kDocs[] = {
      2, 792, 612},
 };
 
+// Flat ODF text: a centred bold heading from a paragraph style; centred, right-aligned and justified
+// paragraphs; bold, italic and underlined spans; an A4 page with 1.25 in left, 0.75 in right, 0.5 in
+// top and 0.75 in bottom margins; a table of two cells.
+const char kNativeDocument[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+ <office:styles>
+  <style:style style:name="Standard" style:family="paragraph" style:class="text"/>
+  <style:style style:name="Heading_20_1" style:display-name="Heading 1" style:family="paragraph" style:parent-style-name="Standard"><style:paragraph-properties fo:text-align="center"/><style:text-properties fo:font-size="16pt" fo:font-weight="bold"/></style:style>
+ </office:styles>
+ <office:automatic-styles>
+  <style:style style:name="P1" style:family="paragraph" style:parent-style-name="Standard"><style:paragraph-properties fo:text-align="center"/></style:style>
+  <style:style style:name="P2" style:family="paragraph" style:parent-style-name="Standard"><style:paragraph-properties fo:text-align="end"/></style:style>
+  <style:style style:name="P3" style:family="paragraph" style:parent-style-name="Standard"><style:paragraph-properties fo:text-align="justify" fo:margin-left="0.5in"/></style:style>
+  <style:style style:name="T1" style:family="text"><style:text-properties fo:font-weight="bold"/></style:style>
+  <style:style style:name="T2" style:family="text"><style:text-properties fo:font-style="italic"/></style:style>
+  <style:style style:name="T3" style:family="text"><style:text-properties style:text-underline-style="solid" style:text-underline-width="auto" style:text-underline-color="font-color"/></style:style>
+  <style:page-layout style:name="pm1"><style:page-layout-properties fo:page-width="8.2681in" fo:page-height="11.6929in" fo:margin-top="0.5in" fo:margin-bottom="0.75in" fo:margin-left="1.25in" fo:margin-right="0.75in"/></style:page-layout>
+ </office:automatic-styles>
+ <office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1"/></office:master-styles>
+ <office:body><office:text>
+  <text:h text:style-name="Heading_20_1" text:outline-level="1">Quarterly Notice</text:h>
+  <text:p text:style-name="P1">Centred line</text:p>
+  <text:p text:style-name="P2">Right line</text:p>
+  <text:p text:style-name="P3">Some <text:span text:style-name="T1">bold</text:span>, <text:span text:style-name="T2">italic</text:span> and <text:span text:style-name="T3">underlined</text:span> words for Müller.</text:p>
+  <table:table table:name="T"><table:table-column table:number-columns-repeated="2"/><table:table-row><table:table-cell><text:p>Cell A</text:p></table:table-cell><table:table-cell><text:p>Cell B</text:p></table:table-cell></table:table-row></table:table>
+  <text:p text:style-name="Standard">After the table</text:p>
+ </office:text></office:body>
+</office:document>)";
+
 QString run(const QString& program, const QStringList& args, const QString& home, int timeoutMs = 180000)
 {
     QProcess p;
@@ -100,8 +129,14 @@ protected:
         run(soffice_, common + QStringList{QStringLiteral("--convert-to"), QStringLiteral("pdf"),
                                            QStringLiteral("--outdir"), dir_->filePath(QStringLiteral("pdf"))} + files,
             home);
+        // A document of LibreOffice's own making: styles, automatic spans, a page layout, a table.
+        QFile native(dir_->filePath(QStringLiteral("notice.fodt")));
+        ASSERT_TRUE(native.open(QIODevice::WriteOnly));
+        native.write(kNativeDocument);
+        native.close();
         run(soffice_, common + QStringList{QStringLiteral("--convert-to"), QStringLiteral("rtf"),
-                                           QStringLiteral("--outdir"), dir_->filePath(QStringLiteral("lo-rtf"))} + files,
+                                           QStringLiteral("--outdir"), dir_->filePath(QStringLiteral("lo-rtf"))} +
+                          files + QStringList{native.fileName()},
             home);
     }
     static void TearDownTestSuite()
@@ -242,6 +277,61 @@ TEST_F(Oracle, WeReadLibreOfficesRtf)
               Qt::AlignHCenter);
     EXPECT_EQ(unitsToTwipsRounded(doc.findBlock(doc.find(QStringLiteral("Thank")).position()).blockFormat().leftMargin()),
               720);
+}
+
+TEST_F(Oracle, WeReadRtfOfADocumentLibreOfficeMade)
+{
+    if (soffice_.isEmpty())
+        GTEST_SKIP() << "soffice is not installed";
+    QFile f(dir_->filePath(QStringLiteral("lo-rtf/notice.rtf")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "LibreOffice did not convert the document";
+    QTextDocument doc;
+    const RtfResult r = ReadRtf(f.readAll(), doc);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    QStringList blocks;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        blocks << b.text().trimmed();
+    EXPECT_EQ(blocks.join(QLatin1Char('|')).toStdString(),
+              "Quarterly Notice|Centred line|Right line|Some bold, italic and underlined words for M\u00fcller."
+              "|Cell A\tCell B|After the table");
+    const PageSettings p = pageSettings(doc);
+    EXPECT_EQ(p.paperWidth, 11906);
+    EXPECT_EQ(p.paperHeight, 16838);
+    EXPECT_EQ(p.marginLeft, 1800);
+    EXPECT_EQ(p.marginRight, 1080);
+    EXPECT_EQ(p.marginTop, 720);
+    EXPECT_EQ(p.marginBottom, 1080);
+
+    const auto at = [&](const char* word) {
+        QTextCursor c = doc.find(QString::fromUtf8(word));
+        EXPECT_FALSE(c.isNull()) << word;
+        c.setPosition(c.selectionStart() + 1);
+        return c;
+    };
+    const struct {
+        const char* word;
+        bool bold, italic, underline;
+        Qt::Alignment align;
+    } runs[] = {
+        {"Quarterly", true, false, false, Qt::AlignHCenter},
+        {"Centred", false, false, false, Qt::AlignHCenter},
+        {"Right", false, false, false, Qt::AlignRight},
+        {"Some", false, false, false, Qt::AlignJustify},
+        {"bold", true, false, false, Qt::AlignJustify},
+        {"italic", false, true, false, Qt::AlignJustify},
+        {"underlined", false, false, true, Qt::AlignJustify},
+        {"words", false, false, false, Qt::AlignJustify},
+        {"After", false, false, false, Qt::AlignLeft},
+    };
+    for (const auto& w : runs) {
+        const QTextCursor c = at(w.word);
+        EXPECT_EQ(c.charFormat().fontWeight() >= QFont::DemiBold, w.bold) << w.word;
+        EXPECT_EQ(c.charFormat().fontItalic(), w.italic) << w.word;
+        EXPECT_EQ(c.charFormat().fontUnderline(), w.underline) << w.word;
+        EXPECT_EQ(c.blockFormat().alignment() & Qt::AlignHorizontal_Mask, w.align) << w.word;
+    }
+    EXPECT_EQ(at("Quarterly").charFormat().fontPointSize(), 16);
+    EXPECT_EQ(unitsToTwipsRounded(at("Some").blockFormat().leftMargin()), 720);
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ const Case kCases[] = {
     {"symbols", R"({\rtf1\ansi a\~b\_c \{braces\} back\\slash\emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote})",
      "a\u00a0b\u2011c {braces} back\\slash—–•‘’“”"},
     {"escaped_newline", "{\\rtf1\\ansi one\\\ntwo}", "one\ntwo"},
+    {"closing_par", R"({\rtf1\ansi One\par Two\par})", "One\nTwo"},
+    {"empty_last_paragraph", R"({\rtf1\ansi One\par\par})", "One\n"},
 };
 
 QString plainText(const QTextDocument& doc)
@@ -179,6 +181,36 @@ TEST(RtfRead, InsertKeepsPageAndJoinsParagraph)
     ASSERT_TRUE(InsertRtf(QByteArray(R"({\rtf1\paperw5000 {\b Mr} Y\par and })"), c).ok);
     EXPECT_EQ(plainText(doc).toStdString(), "Dear Mr Y\nand X,\nend");
     EXPECT_EQ(pageSettings(doc).paperWidth, 10000);
+}
+
+TEST(RtfRead, ClosingParEndsTheLastParagraph)
+{
+    // Read whole, and inserted after "A" of "AB".
+    const struct {
+        const char* rtf;
+        const char* whole;
+        const char* inserted;
+    } cases[] = {
+        {R"({\rtf1 x\par})", "x", "AxB"},
+        {R"({\rtf1 x\par }  )", "x", "AxB"},
+        {R"({\rtf1 x})", "x", "AxB"},
+        {R"({\rtf1 x\par\par})", "x\n", "Ax\nB"},
+        {R"({\rtf1 \par})", "", "AB"},
+        {R"({\rtf1 x\par{\b }})", "x", "AxB"},
+        {R"({\rtf1 x\par\page})", "x\n", "Ax\nB"},  // the page break keeps its paragraph
+        {R"({\rtf1 x\par\line})", "x\n\u2028", "Ax\n\u2028B"},
+    };
+    for (const auto& c : cases) {
+        QTextDocument whole;
+        read(c.rtf, whole);
+        EXPECT_EQ(plainText(whole).toStdString(), c.whole) << c.rtf;
+        QTextDocument host;
+        QTextCursor(&host).insertText(QStringLiteral("AB"));
+        QTextCursor at(&host);
+        at.setPosition(1);
+        ASSERT_TRUE(InsertRtf(QByteArray(c.rtf), at).ok) << c.rtf;
+        EXPECT_EQ(plainText(host).toStdString(), c.inserted) << c.rtf;
+    }
 }
 
 TEST(RtfRead, DamagedInputGivesErrorOrText)

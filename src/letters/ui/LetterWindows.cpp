@@ -36,6 +36,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace addrova::letters {
 
@@ -134,7 +135,7 @@ TLetterDesign::TLetterDesign(store::Table& address, const QString& description, 
         if (d.exec() == QDialog::Accepted)
             ApplyParagraph(*editor_->editor(), d.values());
     });
-    settings->addAction(QStringLiteral("Pa&ge Settings"), this, [this] { editor_->PageSettingsDialog(); });
+    settings->addAction(QStringLiteral("Pa&ge Settings"), this, &TLetterDesign::PageSettingsClick);
     wrap_ = settings->addAction(QString(), this, [this] {
         editor_->setWordWrap(!editor_->wordWrap());
         wrap_->setText(editor_->wordWrap() ? QStringLiteral("&Word Wrap is ON") : QStringLiteral("&Word Wrap is OFF"));
@@ -181,6 +182,22 @@ void TLetterDesign::insertField(int index)
         return;
     editor_->editor()->textCursor().insertText(QLatin1Char('[') + MergeFieldNames()[index] + QLatin1Char(']'));
     editor_->editor()->setFocus();
+}
+
+void TLetterDesign::PageSettingsClick()
+{
+    if (!editor_->PageSettingsDialog())
+        return;
+    // One pass through RTF text, in memory, lays the document out again on the new page.
+    QTextEdit* edit = editor_->editor();
+    const int at = edit->textCursor().position();
+    const QByteArray rtf = editor_->rtf();
+    edit->clear();
+    editor_->loadRtf(rtf);
+    QTextCursor c(editor_->document());
+    c.setPosition(std::min(at, editor_->document()->characterCount() - 1));
+    edit->setTextCursor(c);
+    editor_->ruler()->setPage(editor_->pageSettings());
 }
 
 void TLetterDesign::showEvent(QShowEvent* e)

@@ -56,6 +56,8 @@ public:
     // Inserts the token of the chosen "Insert field" entry at the cursor.
     void insertField(int index);
     void PreviewClick();
+    // The page settings dialog; a changed page is passed once through RTF text and the ruler redrawn.
+    void PageSettingsClick();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -183,27 +184,36 @@ void TRichEditor::buildToolBar()
     font_ = new QFontComboBox(bar_);
     font_->setObjectName(QStringLiteral("Font"));
     font_->setToolTip(QStringLiteral("Font"));
+    // Printer fonts only: what prints to any printer or PDF here is an outline font.
     font_->setFontFilters(QFontComboBox::ScalableFonts);
     bar_->addWidget(font_);
     size_ = new QComboBox(bar_);
     size_->setObjectName(QStringLiteral("Font Size"));
     size_->setToolTip(QStringLiteral("Font Size"));
     size_->setEditable(true);
-    for (int s : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
-        size_->addItem(QString::number(s));
+    for (int s : QFontDatabase::standardSizes())
+        if (s >= kMinFontSize)
+            size_->addItem(QString::number(s));
     bar_->addWidget(size_);
     connect(font_, &QFontComboBox::textActivated, this, [this](const QString& name) {
+        // A typed name counts only when it is one of the listed fonts.
+        if (font_->findText(name, Qt::MatchFixedString) < 0) {
+            syncToolBar(edit_->currentCharFormat());
+            return;
+        }
         QTextCharFormat f;
-        f.setFontFamilies(QStringList{name});
+        f.setFontFamilies(QStringList{font_->itemText(font_->findText(name, Qt::MatchFixedString))});
         merge(f);
     });
     connect(size_, &QComboBox::textActivated, this, [this](const QString& s) {
         bool ok = false;
         const double pt = s.toDouble(&ok);
-        if (ok && pt >= 6 && pt <= 1638) {
+        if (ok && pt >= kMinFontSize && pt <= 1638) {
             QTextCharFormat f;
             f.setFontPointSize(pt);
             merge(f);
+        } else {
+            syncToolBar(edit_->currentCharFormat());
         }
     });
     bar_->addAction(QStringLiteral("Text colour"), this, [this] {
@@ -463,17 +473,21 @@ bool TRichEditor::findNext(const QString& text, bool fromStart, bool matchCase)
     return true;
 }
 
-int TRichEditor::replaceAll(const QString& text, const QString& with, bool matchCase)
+int TRichEditor::replaceAll(const QString& text, const QString& with, bool matchCase, bool wholeWords)
 {
     if (text.isEmpty())
         return 0;
+    QTextDocument::FindFlags flags;
+    if (matchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (wholeWords)
+        flags |= QTextDocument::FindWholeWords;
     int count = 0;
     QTextCursor c(edit_->document());
     c.beginEditBlock();
     QTextCursor from(edit_->document());
     for (;;) {
-        QTextCursor found = edit_->document()->find(
-            text, from, matchCase ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags());
+        QTextCursor found = edit_->document()->find(text, from, flags);
         if (found.isNull())
             break;
         QTextCursor first(found);
@@ -664,7 +678,7 @@ void TSpellDialog::change(bool all)
 {
     const QString with = change_->text();
     if (all) {
-        editor_->replaceAll(word_, with, true);
+        editor_->replaceAll(word_, with, true, true);
     } else {
         QTextCursor c = editor_->editor()->textCursor();
         if (c.hasSelection())

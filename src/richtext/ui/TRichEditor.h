@@ -30,6 +30,7 @@ class TRuler : public QWidget {
 public:
     explicit TRuler(QTextEdit* edit, QWidget* parent = nullptr);
     void setPage(const PageSettings& page) { page_ = page; update(); }
+    const PageSettings& page() const { return page_; }
     QSize sizeHint() const override { return {400, 24}; }
 
 protected:
@@ -48,12 +49,17 @@ private:
 class TRichEditor : public QWidget {
     Q_OBJECT
 public:
+    // The smallest size the "Font Size" list offers or accepts, in points.
+    static constexpr int kMinFontSize = 6;
+
     explicit TRichEditor(QWidget* parent = nullptr);
 
     QTextEdit* editor() const { return edit_; }
     QTextDocument* document() const;
     QToolBar* toolBar() const { return bar_; }
     TRuler* ruler() const { return ruler_; }
+    QFontComboBox* fontBox() const { return font_; }
+    QComboBox* sizeBox() const { return size_; }
 
     PageSettings pageSettings() const;
     void setPageSettings(const PageSettings& page);
@@ -83,8 +89,8 @@ public:
 
     // Finds `text` after the cursor (from the start when `fromStart`); selects it.
     bool findNext(const QString& text, bool fromStart, bool matchCase);
-    // Replaces every occurrence; the count.
-    int replaceAll(const QString& text, const QString& with, bool matchCase);
+    // Replaces every occurrence (only whole words with `wholeWords`); the count.
+    int replaceAll(const QString& text, const QString& with, bool matchCase, bool wholeWords = false);
 
 private:
     void buildToolBar();
