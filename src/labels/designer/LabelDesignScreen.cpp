@@ -447,7 +447,9 @@ void TLabelDesignScreen::layoutDesignArea() {
 // Changes and Save
 
 void TLabelDesignScreen::ShowSave() {
-    if (!updating_) save_->show();
+    if (updating_) return;
+    changed_ = true;
+    save_->show();
 }
 
 void TLabelDesignScreen::PanelChanged() { ShowSave(); }
@@ -463,6 +465,17 @@ void TLabelDesignScreen::SaveClick() {
 }
 
 void TLabelDesignScreen::CancelClick() { reject(); }
+
+void TLabelDesignScreen::reject() {
+    if (changed_ && isVisible()) {
+        switch (ui::AskYesNoCancel(QString::fromLatin1(kUnsavedQuestion), QString::fromLatin1(kUnsavedCaption))) {
+        case ui::Answer::Yes: SaveClick(); return;
+        case ui::Answer::Cancel: return;
+        case ui::Answer::No: break;
+        }
+    }
+    QDialog::reject();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Tools

@@ -450,6 +450,74 @@ TEST_F(DesignerTest, SaveAppearsOnTheFirstChange) {
     EXPECT_EQ(e->result(), QDialog::Rejected);
 }
 
+TEST_F(DesignerTest, ClosingAChangedLayoutAsksWhetherToSaveIt) {
+    using addrova::ui::Answer;
+    using Step = std::function<void(TLabelDesignScreen&)>;
+    const Step none = [](TLabelDesignScreen&) {};
+    const Step describe = [](TLabelDesignScreen& d) { QTest::keyClicks(d.descriptionEdit(), "x"); };
+    const Step placeEllipse = [](TLabelDesignScreen& d) { place(d, TGLabelPanel::psEllipse, QPoint(9, 9)); };
+    const Step cancelButton = [](TLabelDesignScreen& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); };
+    const Step closeButton = [](TLabelDesignScreen& d) { d.close(); };
+    const Step escape = [](TLabelDesignScreen& d) { QTest::keyClick(d.showGridButton(), Qt::Key_Escape); };
+    enum Outcome { Saved, Dropped, StaysOpen };
+    struct Case {
+        const char* name;
+        Step change, close;
+        Answer answer;
+        bool asked;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"unchanged, Cancel", none, cancelButton, Answer::Yes, false, Dropped},
+        {"unchanged, close button", none, closeButton, Answer::Yes, false, Dropped},
+        {"changed, Cancel, No", describe, cancelButton, Answer::No, true, Dropped},
+        {"changed, Cancel, Cancel", describe, cancelButton, Answer::Cancel, true, StaysOpen},
+        {"changed, Cancel, Yes", describe, cancelButton, Answer::Yes, true, Saved},
+        {"changed, close button, Cancel", describe, closeButton, Answer::Cancel, true, StaysOpen},
+        {"changed, close button, Yes", placeEllipse, closeButton, Answer::Yes, true, Saved},
+        {"changed, Esc, No", placeEllipse, escape, Answer::No, true, Dropped},
+    };
+    for (const Case& c : cases) {
+        auto d = open(stock5163(), false);
+        c.change(*d);
+        const size_t objects = d->Panel().objects().size();
+        std::vector<addrova::ui::MessageRequest> asked;
+        addrova::ui::SetAnswerHook([&](const addrova::ui::MessageRequest& r) {
+            asked.push_back(r);
+            return c.answer;
+        });
+        c.close(*d);
+        settle();
+        addrova::ui::SetAnswerHook({});
+        ASSERT_EQ(asked.size(), c.asked ? 1u : 0u) << c.name;
+        if (c.asked) {
+            EXPECT_EQ(asked[0].text, QString::fromLatin1(kUnsavedQuestion)) << c.name;
+            EXPECT_EQ(asked[0].caption, QString::fromLatin1(kUnsavedCaption)) << c.name;
+        }
+        EXPECT_EQ(d->isVisible(), c.outcome == StaysOpen) << c.name;
+        if (c.outcome != StaysOpen) {
+            EXPECT_EQ(d->result(), c.outcome == Saved ? QDialog::Accepted : QDialog::Rejected) << c.name;
+        }
+        // Going back keeps every change and asks again next time; saving hands them to the caller.
+        EXPECT_EQ(d->Panel().objects().size(), objects) << c.name;
+        EXPECT_EQ(d->changed(), c.asked) << c.name;
+        if (c.outcome == Saved) {
+            EXPECT_EQ(d->Layout().descript, d->descriptionEdit()->text().toStdString()) << c.name;
+        }
+        if (c.outcome == StaysOpen) {
+            EXPECT_FALSE(d->saveButton()->isHidden()) << c.name;
+            addrova::ui::SetAnswerHook([&](const addrova::ui::MessageRequest& r) {
+                asked.push_back(r);
+                return Answer::No;
+            });
+            d->CancelClick();
+            addrova::ui::SetAnswerHook({});
+            EXPECT_EQ(asked.size(), 2u) << c.name;
+            EXPECT_FALSE(d->isVisible()) << c.name;
+        }
+    }
+}
+
 TEST_F(DesignerTest, DefaultFontComesFromTheSettingsAndIsStoredThere) {
     {
         auto d = open(stock5163(), false);
