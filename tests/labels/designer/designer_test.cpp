@@ -12,6 +12,7 @@
 #include "GShapes.h"
 #include "LabelDesignScreen.h"
 #include "LabelDialogs.h"
+#include "LayoutDialogs.h"
 #include "ProgramDir.h"
 #include "RecordSource.h"
 #include "Table.h"
@@ -270,6 +271,27 @@ TEST_F(DesignerTest, EveryToolPlacesItsObjectAndReturnsToSelection) {
     EXPECT_EQ(shapes[1]->shape(), ShapeType::stEllipse);
     EXPECT_EQ(shapes[2]->shape(), ShapeType::stRoundRect);
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(DesignerTest, TextToolOffersItsTextSelectedSoTypingReplacesIt) {
+    auto d = open(stock5163(), false);
+    QString selected;
+    QTest::mouseClick(d->toolButton(TGLabelPanel::psLabel), Qt::LeftButton);
+    {
+        ModalAnswerer answer([&](QDialog* dlg) {
+            auto* t = qobject_cast<TGetLabelText*>(dlg);
+            if (!t) return dlg->reject();
+            selected = t->edit()->selectedText();
+            QTest::keyClicks(t->edit(), "Dear friend");
+            t->accept();
+        });
+        QTest::mouseClick(&d->Panel(), Qt::LeftButton, {}, QPoint(20, 20));
+        settle();
+    }
+    auto labels = objectsOf<TGPLabel>(d->Panel());
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(selected, "<text>");
+    EXPECT_EQ(labels[0]->caption(), "Dear friend");
 }
 
 TEST_F(DesignerTest, PostnetToolNeedsALabelAtLeast285InchesWide) {
