@@ -392,6 +392,8 @@ void TLabelDesignScreen::FormActivate() {
         panel_->SelectAll();
         ui::ShowInfo(QString::fromLatin1(kNewLabelMessage));
     }
+    // The block a new layout starts with shows Save but is not the user's change to lose.
+    changed_ = false;
     panel_->setFocus();
 }
 

@@ -75,7 +75,7 @@ public:
     QLineEdit* descriptionEdit() const { return description_; }
     QScrollArea* designArea() const { return area_; }
     bool updating() const { return updating_; }
-    // Something changed since the window opened (Save is showing).
+    // The user changed something since the window opened.
     bool changed() const { return changed_; }
     // The geometry and codes as they stand (the description as typed).
     const LabelSetup& setup() const { return setup_; }

@@ -484,23 +484,27 @@ TEST_F(DesignerTest, ClosingAChangedLayoutAsksWhetherToSaveIt) {
     enum Outcome { Saved, Dropped, StaysOpen };
     struct Case {
         const char* name;
+        bool isNew;
         Step change, close;
         Answer answer;
         bool asked;
         Outcome outcome;
     };
     const Case cases[] = {
-        {"unchanged, Cancel", none, cancelButton, Answer::Yes, false, Dropped},
-        {"unchanged, close button", none, closeButton, Answer::Yes, false, Dropped},
-        {"changed, Cancel, No", describe, cancelButton, Answer::No, true, Dropped},
-        {"changed, Cancel, Cancel", describe, cancelButton, Answer::Cancel, true, StaysOpen},
-        {"changed, Cancel, Yes", describe, cancelButton, Answer::Yes, true, Saved},
-        {"changed, close button, Cancel", describe, closeButton, Answer::Cancel, true, StaysOpen},
-        {"changed, close button, Yes", placeEllipse, closeButton, Answer::Yes, true, Saved},
-        {"changed, Esc, No", placeEllipse, escape, Answer::No, true, Dropped},
+        {"unchanged, Cancel", false, none, cancelButton, Answer::Yes, false, Dropped},
+        {"unchanged, close button", false, none, closeButton, Answer::Yes, false, Dropped},
+        {"changed, Cancel, No", false, describe, cancelButton, Answer::No, true, Dropped},
+        {"changed, Cancel, Cancel", false, describe, cancelButton, Answer::Cancel, true, StaysOpen},
+        {"changed, Cancel, Yes", false, describe, cancelButton, Answer::Yes, true, Saved},
+        {"changed, close button, Cancel", false, describe, closeButton, Answer::Cancel, true, StaysOpen},
+        {"changed, close button, Yes", false, placeEllipse, closeButton, Answer::Yes, true, Saved},
+        {"changed, Esc, No", false, placeEllipse, escape, Answer::No, true, Dropped},
+        // A new layout's own address block is no change of the user's.
+        {"new, untouched, Cancel", true, none, cancelButton, Answer::Yes, false, Dropped},
+        {"new, changed, Cancel, Cancel", true, describe, cancelButton, Answer::Cancel, true, StaysOpen},
     };
     for (const Case& c : cases) {
-        auto d = open(stock5163(), false);
+        auto d = open(c.isNew ? NewLabelSetup() : stock5163(), c.isNew);
         c.change(*d);
         const size_t objects = d->Panel().objects().size();
         std::vector<addrova::ui::MessageRequest> asked;
