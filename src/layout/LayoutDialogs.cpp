@@ -120,6 +120,9 @@ TGetLabelText::TGetLabelText(const QString& text, QWidget* parent) : QDialog(par
     auto* v = new QVBoxLayout(this);
     v->addWidget(new QLabel(QStringLiteral("Enter Text"), this));
     edit_ = new QLineEdit(text, this);
+    // Typing replaces the text offered (a new label's "<text>"); the arrow keys keep it.
+    edit_->selectAll();
+    edit_->setFocus();
     v->addWidget(edit_);
     v->addWidget(okCancel(this));
 }

@@ -2,11 +2,18 @@
 #include "ProgramDir.h"
 #include "Settings.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QMainWindow>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 
 using namespace addrova::ui;
@@ -87,4 +94,65 @@ TEST(Centre, DialogCentredOverMainWithTruncation)
     EXPECT_EQ(d.pos().x(), m.left() + (m.width() - d.frameGeometry().width()) / 2);
     EXPECT_EQ(d.pos().y(), m.top() + (m.height() - d.frameGeometry().height()) / 2);
     SetMainWindow(nullptr);
+}
+
+TEST(Messages, YesNoCancelQuestion)
+{
+    // The answer hook gives all three answers; without it the message hook answers Yes or No.
+    for (Answer a : {Answer::Yes, Answer::No, Answer::Cancel}) {
+        MessageRequest seen;
+        SetAnswerHook([&](const MessageRequest& r) {
+            seen = r;
+            return a;
+        });
+        EXPECT_EQ(AskYesNoCancel(QStringLiteral("Save?"), QStringLiteral("SAVE")), a);
+        EXPECT_EQ(seen.kind, MessageKind::Question);
+        EXPECT_EQ(seen.caption, "SAVE");
+        EXPECT_EQ(seen.text, "Save?");
+    }
+    SetAnswerHook({});
+    for (bool yes : {true, false}) {
+        SetMessageHook([&](const MessageRequest&) { return yes; });
+        EXPECT_EQ(AskYesNoCancel(QStringLiteral("Save?"), QStringLiteral("SAVE")), yes ? Answer::Yes : Answer::No);
+    }
+    SetMessageHook({});
+
+    // The real box: three buttons, Esc is Cancel, No is No.
+    struct Case {
+        std::function<void(QMessageBox*)> press;
+        Answer answer;
+    };
+    const Case cases[] = {
+        {[](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); }, Answer::Cancel},
+        {[](QMessageBox* b) { b->button(QMessageBox::No)->click(); }, Answer::No},
+        {[](QMessageBox* b) { b->defaultButton()->click(); }, Answer::Yes},
+    };
+    for (const Case& c : cases) {
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text().remove(QLatin1Char('&'));
+            c.press(box);
+        });
+        EXPECT_EQ(AskYesNoCancel(QStringLiteral("Save?"), QStringLiteral("SAVE")), c.answer);
+        buttons.sort();
+        EXPECT_EQ(buttons, (QStringList{"Cancel", "No", "Yes"}));
+    }
+}
+
+TEST(Messages, StandardButtonsReadOk)
+{
+    const auto texts = [] {
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QMessageBox message(QMessageBox::Information, "Information", "x", QMessageBox::Ok);
+        return QStringList{box.button(QDialogButtonBox::Ok)->text().remove(QLatin1Char('&')),
+                           box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
+                           message.button(QMessageBox::Ok)->text().remove(QLatin1Char('&'))};
+    };
+    UseProgramButtonTexts();
+    UseProgramButtonTexts();  // once is enough; a second call changes nothing
+    EXPECT_EQ(texts(), (QStringList{"Ok", "Cancel", "Ok"}));
+    EXPECT_EQ(QCoreApplication::translate("QObject", "OK"), "OK");  // other texts stay as written
 }

@@ -7,6 +7,7 @@
 #include "LayoutDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,7 +16,11 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace addrova::layout;
 
@@ -142,6 +147,32 @@ TEST(Dialogs, CaptionsAndFields) {
     EXPECT_EQ(TGetSymbol::describeFont(f), QStringLiteral("WingDings 24pt Italic "));
     f.style = fsBold;
     EXPECT_EQ(TGetSymbol::describeFont(f), QStringLiteral("WingDings 24pt Bold "));
+}
+
+TEST(Dialogs, TextDialogOffersItsTextSelected) {
+    struct Case {
+        const char* start;
+        std::function<void(QLineEdit*)> keys;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"<text>", [](QLineEdit* e) { QTest::keyClicks(e, "Dear friend"); }, "Dear friend"},
+        {"Hello", [](QLineEdit* e) { QTest::keyClicks(e, "Bye"); }, "Bye"},
+        {"Hello", [](QLineEdit* e) { QTest::keyClick(e, Qt::Key_End); QTest::keyClicks(e, " all"); }, "Hello all"},
+        {"<text>", [](QLineEdit*) {}, "<text>"},
+    };
+    for (const Case& c : cases) {
+        TGetLabelText dlg(QString::fromLatin1(c.start));
+        QString selected;
+        QTimer::singleShot(0, [&] {
+            selected = dlg.edit()->selectedText();
+            c.keys(dlg.edit());
+            dlg.accept();
+        });
+        ASSERT_EQ(dlg.exec(), QDialog::Accepted);
+        EXPECT_EQ(selected, QString::fromLatin1(c.start)) << c.start;
+        EXPECT_EQ(dlg.text(), QString::fromLatin1(c.result)) << c.start;
+    }
 }
 
 TEST(Dialogs, AddressLayoutZipChoices) {

@@ -1,6 +1,7 @@
 #include "CodePage.h"
 #include "Common.h"
 #include "FilterWindows.h"
+#include "Help.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace addrova::filters {
@@ -94,6 +96,13 @@ TAddressFilter::TAddressFilter(QWidget* parent, store::Table& table, FilterState
     auto* clear = new QPushButton(QStringLiteral("Clear"), this);
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    // The hint sends the user to HELP: the button and F1 open the filter's help page.
+    auto* helpButton = new QPushButton(QStringLiteral("Help"), this);
+    helpButton->setObjectName(QStringLiteral("HelpButton"));
+    helpButton->setAutoDefault(false);
+    connect(helpButton, &QPushButton::clicked, this, [] { help::ShowHelp(help::TopicFilter); });
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, helpButton, &QPushButton::click);
     test->setObjectName(QStringLiteral("TestButton"));
     clear->setObjectName(QStringLiteral("ClearButton"));
     ok->setObjectName(QStringLiteral("OkButton"));
@@ -110,6 +119,7 @@ TAddressFilter::TAddressFilter(QWidget* parent, store::Table& table, FilterState
     buttons->addWidget(clear);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
+    buttons->addWidget(helpButton);
 
     auto* root = new QVBoxLayout(this);
     root->addLayout(names);

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -65,6 +66,9 @@ struct TaggingTexts {
     QString cancelled = QStringLiteral("Cancelled before completion");
 };
 
+// "12,345 records tagged." (numbers grouped as the locale groups them; "1 record tagged.").
+QString taggedCountText(uint32_t tagged);
+
 // The window of a long loop over records: a heading, a counter, an optional progress bar and
 // "Cancel" (with a confirming question when one is given); at the end a closing text and "Ok".
 // Serves tagging all records, the duplicates tool, the state and ZIP check and the memo search.
@@ -79,8 +83,9 @@ public:
     // After each record: the counter, pending window messages; false once a Cancel was confirmed.
     bool keepGoing(uint32_t done);
     bool cancelRequested() const { return cancelled_; }
-    // The end: closing text, counter cleared, "Cancel" hidden, "Ok" shown; waits for "Ok".
-    void finish(bool cancelled);
+    // The end: closing text, "Cancel" hidden, "Ok" shown; waits for "Ok". The counter line then
+    // reads how many records were tagged when that is given, else it is cleared.
+    void finish(bool cancelled, std::optional<uint32_t> tagged = std::nullopt);
     // The end without "Ok": the window closes.
     void dismiss();
 

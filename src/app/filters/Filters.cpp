@@ -177,7 +177,10 @@ uint32_t TagAllFilterMatches(QWidget* parent, store::Table& table, const std::st
     LoopResult r;
     bool failed = false;
     try {
-        r = tagAllRecords(table, tagId, [&](uint32_t done) { return form.keepGoing(done); });
+        r = tagAllRecords(table, tagId, [&](uint32_t done) {
+            r.done = done;  // kept when a later record fails
+            return form.keepGoing(done);
+        });
     } catch (const store::Error& e) {
         failed = true;
         ui::ShowError(QString::fromStdString(e.what()));
@@ -187,7 +190,7 @@ uint32_t TagAllFilterMatches(QWidget* parent, store::Table& table, const std::st
         } catch (const store::Error&) {
         }
     }
-    form.finish(r.cancelled || failed);
+    form.finish(r.cancelled || failed, r.done);
     return r.done;
 }
 
@@ -200,11 +203,18 @@ bool ShowSearchDialog(QWidget* parent, store::Table& table, const QStringList& o
     if (setOrder)
         setOrder(dlg.orderName());
     try {
-        searchByOrder(table, store::fromUtf8(dlg.text().toStdString(), table.codePage()));
+        if (!searchByOrder(table, store::fromUtf8(dlg.text().toStdString(), table.codePage())))
+            ui::ShowInfo(searchNotFoundText(dlg.orderName(), dlg.text()));
     } catch (const store::Error& e) {
         ui::ShowError(QString::fromStdString(e.what()));
     }
     return true;
+}
+
+QString searchNotFoundText(const QString& orderName, const QString& text)
+{
+    return QStringLiteral("No record has a ") + orderName + QStringLiteral(" starting with \"") + text +
+           QStringLiteral("\".");
 }
 
 bool RunMemoSearch(QWidget* parent, store::Table& table, MemoSearch& search, bool fromNext)

@@ -58,9 +58,12 @@ uint32_t TagAllFilterMatches(QWidget* parent, store::Table& table, const std::st
 
 // "Search" dialog. orderNames: the sort order names (captions without "&"), currentOrder: the one
 // preselected. On Ok with a text, setOrder(name) is called (the main window makes it the current
-// order), then the text is sought. Returns true when the dialog was confirmed with a text.
+// order), then the text is sought; when no key begins with it the record stays and a notice says
+// what was not found. Returns true when the dialog was confirmed with a text.
 bool ShowSearchDialog(QWidget* parent, store::Table& table, const QStringList& orderNames,
                       const QString& currentOrder, const std::function<void(const QString&)>& setOrder);
+// The notice of a search that found nothing: No record has a Zip starting with "98".
+QString searchNotFoundText(const QString& orderName, const QString& text);
 
 // Memo search. The main window keeps one MemoSearch (the text and the found flag): "Find &Next" is
 // shown exactly when found is set; opening a file or starting an edit clears it.

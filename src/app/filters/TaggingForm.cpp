@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -90,11 +91,19 @@ void TTaggingForm::CancelButtonClick()
         cancelled_ = true;
 }
 
-void TTaggingForm::finish(bool cancelled)
+QString taggedCountText(uint32_t tagged)
+{
+    return QLocale().toString(tagged) + (tagged == 1 ? QStringLiteral(" record tagged.") : QStringLiteral(" records tagged."));
+}
+
+void TTaggingForm::finish(bool cancelled, std::optional<uint32_t> tagged)
 {
     finished_ = true;
     heading_->setText(cancelled ? texts_.cancelled : texts_.complete);
-    counter_->clear();
+    if (tagged)
+        counter_->setText(taggedCountText(*tagged));
+    else
+        counter_->clear();
     bar_->setVisible(false);
     cancel_->setVisible(false);
     ok_->setVisible(true);

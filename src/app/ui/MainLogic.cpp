@@ -44,6 +44,11 @@ const std::array<SortOrder, 14>& sortOrders()
     return orders;
 }
 
+QString searchOrderNotice(const QString& orderName)
+{
+    return QStringLiteral("The search changed the sort order: now sorted by ") + orderName;
+}
+
 QString orderName(const SortOrder& order)
 {
     QString c = QString::fromLatin1(order.caption);

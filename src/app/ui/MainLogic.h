@@ -26,6 +26,8 @@ QString orderName(const SortOrder& order);
 QString orderNameOfTag(const QString& tag);
 // The tag of an order name, upper-cased and looked up; "" when unknown.
 QString tagOfOrderName(const QString& name);
+// The status-line notice after a search moved the window to another order.
+QString searchOrderNotice(const QString& orderName);
 
 // The recently-used list after opening path: path first, then the old entries that differ from it
 // (case-sensitive), at most four.

@@ -1,6 +1,7 @@
 #include "StartUp.h"
 
 #include "Application.h"
+#include "Common.h"
 #include "ProgramDir.h"
 #include "SingleInstance.h"
 #include "TAddressMain.h"
@@ -13,6 +14,14 @@
 
 namespace addrova::ui {
 
+void NameTheProgram()
+{
+    // No display name: the platform would append it to every title, and the main window's title
+    // already begins with the program's name.
+    QApplication::setApplicationName(QStringLiteral("Addrova"));
+    UseProgramButtonTexts();
+}
+
 int RunProgram(int argc, char** argv)
 {
     app::PrepareProgramDir();
@@ -21,8 +30,7 @@ int RunProgram(int argc, char** argv)
         return 0;  // the running copy was asked to come forward
 
     Application qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Addrova"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Addrova"));
+    NameTheProgram();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TAddressMain main;
     QApplication::restoreOverrideCursor();

@@ -72,6 +72,7 @@ const char* const kCloneFields[] = {"LNAME", "FNAME", "MIDDLE", "PREFIX", "TITLE
                                     "EMAIL", "FAX",  "CODES", "DATE",  "USER1", "USER2"};
 
 const QString kEmptyText = QStringLiteral("Please Open or Create a Addrova Address file");
+constexpr int kNoticeMs = 10000;  // how long a status-line notice stays
 
 // Commands that print: they need a record, a non-empty selection and a printer.
 bool isPrintCommand(const QString& name)
@@ -404,8 +405,11 @@ void TAddressMain::buildMenus()
         QStringList names;
         for (const auto& o : sortOrders())
             names << orderName(o);
+        const QString before = currentOrder_;
         filters::ShowSearchDialog(this, table_, names, orderNameOfTag(currentOrder_),
                                   [this](const QString& name) { setOrderByName(name); });
+        if (currentOrder_.compare(before, Qt::CaseInsensitive) != 0)
+            statusBar()->showMessage(searchOrderNotice(orderNameOfTag(currentOrder_)), kNoticeMs);
         ds_.refresh();
         refreshButtons();
     });
@@ -452,7 +456,7 @@ void TAddressMain::buildMenus()
                 filters::TTaggingForm form(this);
                 form.start();
                 const auto r = filters::tagAllRecords(table_, tagId(), [&](uint32_t d) { return form.keepGoing(d); });
-                form.finish(r.cancelled);
+                form.finish(r.cancelled, r.done);
             }, this);
         });
     });

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 
 #include <stdexcept>
@@ -17,6 +19,12 @@ namespace {
 MessageHook& hook()
 {
     static MessageHook h;
+    return h;
+}
+
+AnswerHook& answerHook()
+{
+    static AnswerHook h;
     return h;
 }
 
@@ -48,6 +56,26 @@ bool ask(const MessageRequest& req)
     return box.exec() == QMessageBox::Yes;
 }
 
+// Qt's standard buttons take their texts from the platform theme's translations.
+class ButtonTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char* disambiguation, int n) const override
+    {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (!context || !sourceText || !QByteArray(context).endsWith("Theme"))
+            return {};
+        const QByteArray source(sourceText);
+        if (source == "OK")
+            return QStringLiteral("Ok");
+        if (source == "&OK")
+            return QStringLiteral("&Ok");
+        return {};
+    }
+};
+
 int screenPpi(const QWidget* w)
 {
     const QScreen* s = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
@@ -63,6 +91,7 @@ QRect screenRect(const QWidget* w)
 }  // namespace
 
 void SetMessageHook(MessageHook h) { hook() = std::move(h); }
+void SetAnswerHook(AnswerHook h) { answerHook() = std::move(h); }
 
 void ShowInfo(const QString& text) { ask({MessageKind::Information, QStringLiteral("Information"), text, false}); }
 void ShowWarning(const QString& text, const QString& caption) { ask({MessageKind::Warning, caption, text, false}); }
@@ -71,6 +100,33 @@ bool AskYesNo(const QString& text, const QString& caption) { return ask({Message
 bool AskYesNoDefaultNo(const QString& text, const QString& caption)
 {
     return ask({MessageKind::Question, caption, text, true});
+}
+
+Answer AskYesNoCancel(const QString& text, const QString& caption)
+{
+    const MessageRequest req{MessageKind::Question, caption, text, false};
+    if (answerHook())
+        return answerHook()(req);
+    if (hook())
+        return hook()(req) ? Answer::Yes : Answer::No;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    MainWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+void UseProgramButtonTexts()
+{
+    static QPointer<ButtonTexts> texts;
+    if (texts || !QCoreApplication::instance())
+        return;
+    texts = new ButtonTexts(QCoreApplication::instance());
+    QCoreApplication::installTranslator(texts);
 }
 
 void SetMainWindow(QWidget* main) { mainWindow() = main; }

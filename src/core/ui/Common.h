@@ -23,11 +23,24 @@ struct MessageRequest {
 using MessageHook = std::function<bool(const MessageRequest&)>;
 void SetMessageHook(MessageHook hook);
 
+// The answer to a question that can also be called off ("Cancel", Esc, the close button).
+enum class Answer { Yes, No, Cancel };
+// Answers the questions of AskYesNoCancel instead of a modal box. Without it those questions go to
+// the message hook (Yes or No), and without that to a real box.
+using AnswerHook = std::function<Answer(const MessageRequest&)>;
+void SetAnswerHook(AnswerHook hook);
+
 void ShowInfo(const QString& text);
 void ShowWarning(const QString& text, const QString& caption = QStringLiteral("Warning"));
 void ShowError(const QString& text, const QString& caption = QStringLiteral("Error"));
 bool AskYesNo(const QString& text, const QString& caption);
 bool AskYesNoDefaultNo(const QString& text, const QString& caption);
+// Yes, No and Cancel; Yes is the default button, Esc means Cancel.
+Answer AskYesNoCancel(const QString& text, const QString& caption);
+
+// Standard dialog buttons read "Ok", like the buttons the windows draw themselves. Installs a
+// translation for the application (once; later calls do nothing).
+void UseProgramButtonTexts();
 
 // The main window, over which dialogs are centred. Set once by the main window when it is created.
 void SetMainWindow(QWidget* main);

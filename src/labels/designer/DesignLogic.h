@@ -44,6 +44,9 @@ inline constexpr const char* kNewLabelMessage =
     "A new label has been created using the Avery 5160\rformat. To change to another label format, click on\r"
     "the Change Layout button.\r\rA Database Mailing Address object has already been \radded to the label.\r\r"
     "For additional assistance, click the Help button";
+// Asked when the window is closed without saving while the layout has changed.
+inline constexpr const char* kUnsavedQuestion = "The label layout has changed.\nSave the changes before closing?";
+inline constexpr const char* kUnsavedCaption = "SAVE CHANGES";
 
 // The stock read-out: TPLDESCRIP, or "User Defined Label Layout" for a hand-entered layout.
 std::string stockReadout(const LabelSetup& s);

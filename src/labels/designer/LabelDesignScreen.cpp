@@ -318,6 +318,8 @@ void TLabelDesignScreen::FormActivate() {
         panel_->SelectAll();
         ui::ShowInfo(QString::fromLatin1(kNewLabelMessage));
     }
+    // The block a new layout starts with shows Save but is not the user's change to lose.
+    changed_ = false;
     panel_->setFocus();
 }
 
@@ -373,7 +375,9 @@ void TLabelDesignScreen::layoutDesignArea() {
 // Changes and Save
 
 void TLabelDesignScreen::ShowSave() {
-    if (!updating_) save_->show();
+    if (updating_) return;
+    changed_ = true;
+    save_->show();
 }
 
 void TLabelDesignScreen::PanelChanged() { ShowSave(); }
@@ -389,6 +393,17 @@ void TLabelDesignScreen::SaveClick() {
 }
 
 void TLabelDesignScreen::CancelClick() { reject(); }
+
+void TLabelDesignScreen::reject() {
+    if (changed_ && isVisible()) {
+        switch (ui::AskYesNoCancel(QString::fromLatin1(kUnsavedQuestion), QString::fromLatin1(kUnsavedCaption))) {
+        case ui::Answer::Yes: SaveClick(); return;
+        case ui::Answer::Cancel: return;
+        case ui::Answer::No: break;
+        }
+    }
+    QDialog::reject();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Tools

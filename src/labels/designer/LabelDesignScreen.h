@@ -75,12 +75,16 @@ public:
     QLineEdit* descriptionEdit() const { return description_; }
     QScrollArea* designArea() const { return area_; }
     bool updating() const { return updating_; }
+    // The user changed something since the window opened.
+    bool changed() const { return changed_; }
     // The geometry and codes as they stand (the description as typed).
     const LabelSetup& setup() const { return setup_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
+    // Cancel, Esc and the close button: a changed layout is saved, dropped or kept open, as asked.
+    void reject() override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -108,6 +112,7 @@ private:
     bool isNew_ = false;
     bool updating_ = true;
     bool activated_ = false;
+    bool changed_ = false;
     QSize appliedSize_;
     std::string appliedShape_;
 

@@ -2,6 +2,8 @@
 #include "DemoData.h"
 #include "FilterFixture.h"
 #include "FilterWindows.h"
+#include "Help.h"
+#include "HelpWindow.h"
 #include "ProgramDir.h"
 
 #include <QApplication>
@@ -12,13 +14,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace addrova;
@@ -256,7 +262,7 @@ TEST_F(Gui, TagAllRunsToCompletionOrStopsOnAConfirmedCancel)
 
     // Press Cancel while it runs (Yes to both questions), then Ok at the end.
     yes = true;
-    QString closing;
+    QString closing, counted;
     int cancelAttempts = 0;
     QTimer driver;
     QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -267,6 +273,10 @@ TEST_F(Gui, TagAllRunsToCompletionOrStopsOnAConfirmedCancel)
             f->cancelButton()->click();
         if (f->okButton()->isVisible()) {
             closing = f->headingLabel()->text();
+            counted = f->counterLabel()->text();
+            const QString out = qEnvironmentVariable("ADDROVA_SCREENSHOT_DIR");
+            if (!out.isEmpty() && closing == "Complete" && QDir().mkpath(out))
+                f->grab().save(out + "/tagging-complete.png");
             f->okButton()->click();
         }
     });
@@ -275,6 +285,7 @@ TEST_F(Gui, TagAllRunsToCompletionOrStopsOnAConfirmedCancel)
     EXPECT_GT(done, 0u);
     EXPECT_LT(done, 200u);
     EXPECT_EQ(closing, "Cancelled before completion");
+    EXPECT_EQ(counted, taggedCountText(done));  // the window ends with how many were tagged
     EXPECT_TRUE(answers.askedText("Cancel Tagging?"));
     EXPECT_EQ(answers.asked.back().caption, "CANCEL");
 
@@ -283,11 +294,109 @@ TEST_F(Gui, TagAllRunsToCompletionOrStopsOnAConfirmedCancel)
     closing.clear();
     EXPECT_EQ(TagAllFilterMatches(nullptr, table, "T1"), 200u);
     EXPECT_EQ(closing, "Complete");
+    EXPECT_EQ(counted, "200 records tagged.");
     driver.stop();
     EXPECT_EQ(table.getString("LNAME"), "N00100");  // the first record of the selection
     state.clear();
     state.taggedOnly = true;
     EXPECT_EQ(ApplyFilter(table, state, "T1"), 200u);
+}
+
+TEST(TaggedCount, GroupedAsTheLocaleGroups)
+{
+    const QLocale was;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const std::pair<uint32_t, const char*> cases[] = {
+        {0, "0 records tagged."},
+        {1, "1 record tagged."},
+        {999, "999 records tagged."},
+        {12345, "12,345 records tagged."},
+        {4000000000u, "4,000,000,000 records tagged."},
+    };
+    for (const auto& [n, text] : cases)
+        EXPECT_EQ(taggedCountText(n), QString::fromLatin1(text)) << n;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(taggedCountText(12345), "12.345 records tagged.");
+    QLocale::setDefault(was);
+}
+
+TEST_F(Gui, SearchThatFindsNothingSaysWhatWasSought)
+{
+    fill(samplePeople());
+    const QStringList orders{"Last Name", "First Name"};
+    struct Case {
+        const char* text;
+        const char* order;
+        const char* lnameAfter;  // the current record afterwards
+        const char* notice;      // "" when found
+    };
+    const Case cases[] = {
+        {"brownin", "Last Name", "Browning", ""},
+        {"zz", "Last Name", "Jones", "No record has a Last Name starting with \"zz\"."},
+        {"ev", "First Name", "Smith", ""},
+        {"Quentin", "First Name", "Jones", "No record has a First Name starting with \"Quentin\"."},
+    };
+    for (const Case& c : cases) {
+        table.setOrder("LNAME");
+        table.goTop();
+        while (table.getString("LNAME") != "Jones")
+            table.skip(1);
+        Answers answers;
+        QString chosen;
+        QTimer::singleShot(0, [&] {
+            auto* f = qobject_cast<TSearchForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(f, nullptr);
+            f->orders()->setCurrentItem(f->orders()->findItems(QString::fromLatin1(c.order), Qt::MatchExactly).value(0));
+            f->edit()->setText(QString::fromLatin1(c.text));
+            f->accept();
+        });
+        EXPECT_TRUE(ShowSearchDialog(nullptr, table, orders, "Last Name", [&](const QString& name) {
+            chosen = name;
+            table.setOrder(name == "First Name" ? "FNAME" : "LNAME");
+        }));
+        EXPECT_EQ(chosen, c.order) << c.text;
+        EXPECT_EQ(table.getString("LNAME"), c.lnameAfter) << c.text;
+        if (*c.notice) {
+            ASSERT_EQ(answers.asked.size(), 1u) << c.text;
+            EXPECT_EQ(answers.asked[0].kind, ui::MessageKind::Information);
+            EXPECT_EQ(answers.asked[0].text, QString::fromLatin1(c.notice));
+        } else {
+            EXPECT_TRUE(answers.asked.empty()) << c.text;
+        }
+    }
+}
+
+TEST_F(Gui, FilterDialogHasTheHelpItsHintNames)
+{
+    fill(samplePeople());
+    qputenv("ADDROVA_HELP", QByteArray(ADDROVA_TEST_HELP_DIR));
+    FilterState state;
+    TAddressFilter dlg(nullptr, table, state, "T1");
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    auto* helpButton = dlg.findChild<QPushButton*>(QStringLiteral("HelpButton"));
+    ASSERT_NE(helpButton, nullptr);
+    EXPECT_TRUE(helpButton->isVisible());
+    EXPECT_EQ(helpButton->text(), "Help");
+    struct Case {
+        const char* how;
+        std::function<void()> press;
+    };
+    const Case cases[] = {
+        {"button", [&] { helpButton->click(); }},
+        {"F1", [&] { QTest::keyClick(dlg.findChild<QLineEdit*>(), Qt::Key_F1); }},
+    };
+    for (const Case& c : cases) {
+        help::HelpWindow()->hide();
+        QApplication::setActiveWindow(&dlg);
+        QApplication::processEvents();
+        c.press();
+        QApplication::processEvents();
+        EXPECT_TRUE(help::HelpWindow()->isVisible()) << c.how;
+        EXPECT_EQ(static_cast<help::THelpWindow*>(help::HelpWindow())->currentPage(), "topic1044.html") << c.how;
+    }
+    help::HelpWindow()->hide();
+    qunsetenv("ADDROVA_HELP");
 }
 
 TEST_F(Gui, MemoSearchFindsOrBeepsAndStays)

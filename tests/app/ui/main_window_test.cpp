@@ -3,7 +3,10 @@
 #include "AddressFile.h"
 #include "Common.h"
 #include "Dialogs.h"
+#include "FilterWindows.h"
+#include "MainLogic.h"
 #include "ProgramDir.h"
+#include "StartUp.h"
 #include "TAddressMain.h"
 
 #include <QAction>
@@ -13,8 +16,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -267,6 +272,56 @@ TEST_F(MainWindowTest, SortOrdersAndStatusLine)
     w->clearFilter();
     EXPECT_EQ(w->countPanelText(), "3 records (no filter)");
     EXPECT_FALSE(w->command("btnClearFilter")->isVisible());
+}
+
+TEST_F(MainWindowTest, SearchTellsWhatItDidNotFindAndWhenItChangedTheOrder)
+{
+    auto w = start();
+    ASSERT_TRUE(w->openFile(makeFile("PEOPLE.DBF", kPeople)));
+    w->setOrderByName("Last Name");
+    struct Case {
+        const char* order;
+        const char* text;
+        const char* lnameAfter;
+        bool found;
+        bool orderChanged;
+    };
+    // One after the other: each starts where the one before left the window.
+    const Case cases[] = {
+        {"Last Name", "cl", "Clark", true, false},
+        {"Zip", "021", "Adams", true, true},
+        {"Zip", "99", "Adams", false, false},
+        {"City", "zzz", "Adams", false, true},
+        {"City", "spr", "Brown", true, false},
+    };
+    for (const Case& c : cases) {
+        messages_.clear();
+        w->statusBar()->clearMessage();
+        whenDialog<filters::TSearchForm>([&](filters::TSearchForm* f) {
+            f->orders()->setCurrentItem(f->orders()->findItems(QString::fromLatin1(c.order), Qt::MatchExactly).value(0));
+            f->edit()->setText(QString::fromLatin1(c.text));
+            f->accept();
+        });
+        w->command("mnuSearch")->trigger();
+        EXPECT_EQ(w->fieldEdit("LNAME")->text(), c.lnameAfter) << c.text;
+        EXPECT_EQ(w->sortPanelText(), QStringLiteral("Sorted by ") + c.order) << c.text;
+        EXPECT_EQ(told(filters::searchNotFoundText(c.order, c.text)), !c.found) << c.text;
+        EXPECT_EQ(w->statusBar()->currentMessage(), c.orderChanged ? searchOrderNotice(c.order) : QString()) << c.text;
+    }
+}
+
+TEST_F(MainWindowTest, TitleNamesTheProgramOnce)
+{
+    NameTheProgram();
+    auto w = start();
+    const QString path = makeFile("PEOPLE.DBF", kPeople);
+    ASSERT_TRUE(w->openFile(path));
+    EXPECT_EQ(w->windowTitle(), "Addrova - " + path);
+    EXPECT_EQ(QCoreApplication::applicationName(), "Addrova");
+    // No display name of its own: one would be added by the platform to every window title.
+    QCoreApplication::setApplicationName(QStringLiteral("Elsewhere"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Elsewhere");
+    QCoreApplication::setApplicationName(QStringLiteral("Addrova"));
 }
 
 TEST_F(MainWindowTest, NavigationBeepsAtTheEndsAndPageKeys)

@@ -12,6 +12,7 @@
 #include "GShapes.h"
 #include "LabelDesignScreen.h"
 #include "LabelDialogs.h"
+#include "LayoutDialogs.h"
 #include "ProgramDir.h"
 #include "RecordSource.h"
 #include "Table.h"
@@ -272,6 +273,27 @@ TEST_F(DesignerTest, EveryToolPlacesItsObjectAndReturnsToSelection) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(DesignerTest, TextToolOffersItsTextSelectedSoTypingReplacesIt) {
+    auto d = open(stock5163(), false);
+    QString selected;
+    QTest::mouseClick(d->toolButton(TGLabelPanel::psLabel), Qt::LeftButton);
+    {
+        ModalAnswerer answer([&](QDialog* dlg) {
+            auto* t = qobject_cast<TGetLabelText*>(dlg);
+            if (!t) return dlg->reject();
+            selected = t->edit()->selectedText();
+            QTest::keyClicks(t->edit(), "Dear friend");
+            t->accept();
+        });
+        QTest::mouseClick(&d->Panel(), Qt::LeftButton, {}, QPoint(20, 20));
+        settle();
+    }
+    auto labels = objectsOf<TGPLabel>(d->Panel());
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(selected, "<text>");
+    EXPECT_EQ(labels[0]->caption(), "Dear friend");
+}
+
 TEST_F(DesignerTest, PostnetToolNeedsALabelAtLeast285InchesWide) {
     struct Case {
         float width;
@@ -448,6 +470,78 @@ TEST_F(DesignerTest, SaveAppearsOnTheFirstChange) {
     auto e = open(stock5163(), false);
     QTest::mouseClick(e->cancelButton(), Qt::LeftButton);
     EXPECT_EQ(e->result(), QDialog::Rejected);
+}
+
+TEST_F(DesignerTest, ClosingAChangedLayoutAsksWhetherToSaveIt) {
+    using addrova::ui::Answer;
+    using Step = std::function<void(TLabelDesignScreen&)>;
+    const Step none = [](TLabelDesignScreen&) {};
+    const Step describe = [](TLabelDesignScreen& d) { QTest::keyClicks(d.descriptionEdit(), "x"); };
+    const Step placeEllipse = [](TLabelDesignScreen& d) { place(d, TGLabelPanel::psEllipse, QPoint(9, 9)); };
+    const Step cancelButton = [](TLabelDesignScreen& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); };
+    const Step closeButton = [](TLabelDesignScreen& d) { d.close(); };
+    const Step escape = [](TLabelDesignScreen& d) { QTest::keyClick(d.showGridButton(), Qt::Key_Escape); };
+    enum Outcome { Saved, Dropped, StaysOpen };
+    struct Case {
+        const char* name;
+        bool isNew;
+        Step change, close;
+        Answer answer;
+        bool asked;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"unchanged, Cancel", false, none, cancelButton, Answer::Yes, false, Dropped},
+        {"unchanged, close button", false, none, closeButton, Answer::Yes, false, Dropped},
+        {"changed, Cancel, No", false, describe, cancelButton, Answer::No, true, Dropped},
+        {"changed, Cancel, Cancel", false, describe, cancelButton, Answer::Cancel, true, StaysOpen},
+        {"changed, Cancel, Yes", false, describe, cancelButton, Answer::Yes, true, Saved},
+        {"changed, close button, Cancel", false, describe, closeButton, Answer::Cancel, true, StaysOpen},
+        {"changed, close button, Yes", false, placeEllipse, closeButton, Answer::Yes, true, Saved},
+        {"changed, Esc, No", false, placeEllipse, escape, Answer::No, true, Dropped},
+        // A new layout's own address block is no change of the user's.
+        {"new, untouched, Cancel", true, none, cancelButton, Answer::Yes, false, Dropped},
+        {"new, changed, Cancel, Cancel", true, describe, cancelButton, Answer::Cancel, true, StaysOpen},
+    };
+    for (const Case& c : cases) {
+        auto d = open(c.isNew ? NewLabelSetup() : stock5163(), c.isNew);
+        c.change(*d);
+        const size_t objects = d->Panel().objects().size();
+        std::vector<addrova::ui::MessageRequest> asked;
+        addrova::ui::SetAnswerHook([&](const addrova::ui::MessageRequest& r) {
+            asked.push_back(r);
+            return c.answer;
+        });
+        c.close(*d);
+        settle();
+        addrova::ui::SetAnswerHook({});
+        ASSERT_EQ(asked.size(), c.asked ? 1u : 0u) << c.name;
+        if (c.asked) {
+            EXPECT_EQ(asked[0].text, QString::fromLatin1(kUnsavedQuestion)) << c.name;
+            EXPECT_EQ(asked[0].caption, QString::fromLatin1(kUnsavedCaption)) << c.name;
+        }
+        EXPECT_EQ(d->isVisible(), c.outcome == StaysOpen) << c.name;
+        if (c.outcome != StaysOpen) {
+            EXPECT_EQ(d->result(), c.outcome == Saved ? QDialog::Accepted : QDialog::Rejected) << c.name;
+        }
+        // Going back keeps every change and asks again next time; saving hands them to the caller.
+        EXPECT_EQ(d->Panel().objects().size(), objects) << c.name;
+        EXPECT_EQ(d->changed(), c.asked) << c.name;
+        if (c.outcome == Saved) {
+            EXPECT_EQ(d->Layout().descript, d->descriptionEdit()->text().toStdString()) << c.name;
+        }
+        if (c.outcome == StaysOpen) {
+            EXPECT_FALSE(d->saveButton()->isHidden()) << c.name;
+            addrova::ui::SetAnswerHook([&](const addrova::ui::MessageRequest& r) {
+                asked.push_back(r);
+                return Answer::No;
+            });
+            d->CancelClick();
+            addrova::ui::SetAnswerHook({});
+            EXPECT_EQ(asked.size(), 2u) << c.name;
+            EXPECT_FALSE(d->isVisible()) << c.name;
+        }
+    }
 }
 
 TEST_F(DesignerTest, DefaultFontComesFromTheSettingsAndIsStoredThere) {
