@@ -425,19 +425,21 @@ void TLabelSetupScreen::DoPrint(bool preview)
         print::PrintJob job(engine);
         run.ConfigureJob(job, preview);
         print::PageStream stream;
+        print::TPreviewForm f(this);
+        f.setWindowTitle(QStringLiteral("Preview Labels"));
+        f.SetStream(&stream);
+        f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
+        f.SetJobTitle(QStringLiteral("Addrova"));
+        f.SetPrintTexts(TLabelPrinter::LabelTexts(false), QStringLiteral("Printing Page %p of %t\r%0\r%1"));
         {
             TLabelPrinter s(job, preview, &stream, this);
+            s.SetLivePreview(&f);
             status = &s;
             s.exec();
             status = nullptr;
         }
         run.Restore();
         if (preview && !job.Aborted()) {
-            print::TPreviewForm f(this);
-            f.setWindowTitle(QStringLiteral("Preview Labels"));
-            f.SetStream(&stream);
-            f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
-            f.SetJobTitle(QStringLiteral("Addrova"));
             if (previewShown)
                 previewShown(f);
             else
