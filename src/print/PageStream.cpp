@@ -267,7 +267,8 @@ struct PageStream::Spool {
 
     bool Write(const QByteArray& record, QString& error)
     {
-        if (!file.seek(end) || file.write(record) != record.size()) {
+        // Flushed at once, so that a full disk shows here rather than on a later read.
+        if (!file.seek(end) || file.write(record) != record.size() || !file.flush()) {
             error = QStringLiteral("The preview pages could not be written to %1: %2")
                         .arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
             return false;
@@ -297,7 +298,12 @@ struct PageStream::Spool {
             return {};
         }
         const QByteArray payload = file.read(len);
-        if (payload.size() != static_cast<qsizetype>(len) || Fnv1a(payload) != hash) {
+        if (payload.size() != static_cast<qsizetype>(len)) {
+            error = QStringLiteral("the temporary file %1 is shorter than recorded")
+                        .arg(QDir::toNativeSeparators(file.fileName()));
+            return {};
+        }
+        if (Fnv1a(payload) != hash) {
             error = QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(file.fileName()));
             return {};
         }
@@ -474,25 +480,30 @@ void PageStream::Fail(const QString& why) const
     error_ = why;
 }
 
-QImage PageStream::ReadImage(int id) const
+QImage PageStream::ReadImage(int id, QString& why) const
 {
     if (id < 0)
         return {};
     auto& cache = spool_->imageCache;
     if (const auto it = cache.find(id); it != cache.end())
         return it->second;
-    if (static_cast<std::size_t>(id) >= spool_->images.size())
-        return {};
-    QString why;
-    const QByteArray body = spool_->Read(spool_->images[static_cast<std::size_t>(id)], kImageMagic, why);
-    if (body.isEmpty()) {
-        Fail(QStringLiteral("The preview pages could not be read: ") + why);
+    const QString bad =
+        QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(spool_->file.fileName()));
+    if (static_cast<std::size_t>(id) >= spool_->images.size()) {
+        why = bad;
         return {};
     }
+    const QByteArray body = spool_->Read(spool_->images[static_cast<std::size_t>(id)], kImageMagic, why);
+    if (body.isEmpty())
+        return {};
     QImage img;
     QDataStream d(body);
     d.setVersion(QDataStream::Qt_6_4);
     d >> img;
+    if (img.isNull()) {
+        why = bad;
+        return {};
+    }
     if (cache.size() >= static_cast<std::size_t>(kImageCache))
         cache.clear();
     cache.emplace(id, img);
@@ -553,9 +564,9 @@ std::shared_ptr<const PageStream::Page> PageStream::ReadPage(int index) const
             d >> o.b.color >> style >> id;
             o.b.style = static_cast<BrushStyle>(style);
             if (id >= 0) {
-                o.b.pattern = ReadImage(id);
+                o.b.pattern = ReadImage(id, why);
                 if (o.b.pattern.isNull())
-                    return damaged(bad);
+                    return damaged(why);
             }
             page->ops.emplace_back(std::move(o));
             break;
@@ -604,9 +615,9 @@ std::shared_ptr<const PageStream::Page> PageStream::ReadPage(int index) const
             qint32 id = -1;
             d >> o.r >> id;
             if (id >= 0) {
-                o.image = ReadImage(id);
+                o.image = ReadImage(id, why);
                 if (o.image.isNull())
-                    return damaged(bad);
+                    return damaged(why);
             }
             page->ops.emplace_back(std::move(o));
             break;

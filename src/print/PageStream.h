@@ -160,7 +160,7 @@ private:
     };
     void FlushCurrent();
     std::shared_ptr<const Page> ReadPage(int index) const;
-    QImage ReadImage(int id) const;
+    QImage ReadImage(int id, QString& why) const;
     int ImageId(const QImage& image);
     void Fail(const QString& why) const;
 

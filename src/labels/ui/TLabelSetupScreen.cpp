@@ -356,18 +356,19 @@ LabelPrintOptions TLabelSetupScreen::printOptions() const
     return o;
 }
 
-bool TLabelSetupScreen::DoPageSetup()
+bool TLabelSetupScreen::DoPageSetup(bool preview)
 {
     setup_ = ReadLabelSetup(layouts_);
     if (pageSetupOverride)
         return pageSetupOverride(*this);
-    TSelectSpecificLabels d(setup_, mask_, 1, presort_->isChecked(), print::Engine(), this);
+    TSelectSpecificLabels d(setup_, mask_, 1, presort_->isChecked(), print::Engine(), this, preview);
     ui::CenterOverMain(&d);
-    if (d.exec() != QDialog::Accepted)
+    if (pageSetupShown ? !pageSetupShown(d) : d.exec() != QDialog::Accepted)
         return false;
     mask_ = d.mask();
     copies_ = d.copies();
-    printerCombo_->setCurrentIndex(print::Engine().PrinterIndex());
+    if (!preview)
+        printerCombo_->setCurrentIndex(print::Engine().PrinterIndex());
     return true;
 }
 
@@ -387,7 +388,7 @@ void TLabelSetupScreen::PreviewButtonClick()
         return;
     panel_->ClearAll();
     setup_ = ReadLabelSetup(layouts_);
-    if (DoPageSetup())
+    if (DoPageSetup(true))
         DoPrint(true);
 }
 
