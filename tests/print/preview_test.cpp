@@ -328,6 +328,8 @@ TEST_P(LivePreview, OpensOverTheRecording)
     status = &window;
     window.SetLivePreview(&form, c.liveAfterMs);
     window.RunJob();
+    EXPECT_TRUE(window.Finished());
+    EXPECT_FALSE(window.Aborted());
     EXPECT_EQ(shown, c.shown);
     if (c.shown && c.closeAt == 0) {
         EXPECT_TRUE(caption.startsWith(QStringLiteral("Preview Page 1 of 5 ( "))) << caption.toStdString();

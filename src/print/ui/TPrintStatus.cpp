@@ -138,6 +138,7 @@ void TPrintStatus::RunJob()
     job_.UpdateStatus();
     ok_ = preview_ ? job_.PrintToStream(*stream_) : job_.PrintToPrinter();
     running_ = false;
+    finished_ = true;
     // The live preview goes back to its own parent; the caller shows it again, modal.
     EndLive();
     button_->setText(QStringLiteral("Ok"));
