@@ -131,7 +131,10 @@ public:
     bool Finish();
 
     Storage StorageKind() const { return storage_; }
+    // Pages begun, the one being recorded included.
     int PageCount() const;
+    // The last page is still being recorded (until Finish()).
+    bool PageOpen() const { return current_ != nullptr; }
     int DpiX() const { return dpiX_; }
     int DpiY() const { return dpiY_; }
     QSizeF PageSizeInches(int index) const;

@@ -85,9 +85,16 @@ void PreviewControl::Finish()
     view_->Invalidate();
 }
 
+void PreviewControl::SetLive(bool live)
+{
+    live_ = live;
+}
+
 int PreviewControl::PageCount() const
 {
-    return stream_ ? stream_->PageCount() : 0;
+    if (!stream_)
+        return 0;
+    return stream_->PageCount() - (live_ && stream_->PageOpen() ? 1 : 0);
 }
 
 void PreviewControl::GotoPage(int page)

@@ -109,14 +109,17 @@ void TPreviewForm::SetPrintTexts(TPrintStatus::Texts texts, QString statusFormat
 void TPreviewForm::SetLive(bool live)
 {
     live_ = live;
+    control_->SetLive(live);
+    if (auto* print = findChild<QPushButton*>(QStringLiteral("PrintButton")))
+        print->setEnabled(!live);
     Refresh();
 }
 
 void TPreviewForm::Refresh()
 {
-    if (!activated_ || !stream_ || stream_->PageCount() == shownCount_)
+    if (!activated_ || !stream_ || control_->PageCount() == shownCount_)
         return;
-    shownCount_ = stream_->PageCount();
+    shownCount_ = control_->PageCount();
     UpdateCaption();
     UpdateButtons();
 }
@@ -154,7 +157,7 @@ void TPreviewForm::FormActivate()
     activated_ = true;
     ui::RestorePlacement(this, QStringLiteral("TPreviewForm"));
     control_->Start(stream_);
-    shownCount_ = stream_ ? stream_->PageCount() : 0;
+    shownCount_ = control_->PageCount();
     UpdateButtons();
     // Fit factors need the laid-out size of the box.
     ensurePolished();
