@@ -101,34 +101,81 @@ private:
     double ascent_ = 0;
 };
 
+// A recorded print job. Spooled (the default), each finished page is encoded into a private
+// temporary file with an index of page offsets, and only the page being recorded plus a few
+// decoded pages stay in memory, so a job of any length needs about the same memory. Pictures are
+// written to the file once however often they are drawn; caller-drawn metafiles cannot be
+// written and are kept in memory, shared by the pages that draw them. In memory, every page is
+// kept as recorded.
 class PageStream {
 public:
     struct Page {
         double widthInches = 8.5, heightInches = 11;
         std::vector<PageOp> ops;
     };
+    enum class Storage { Spool, Memory };
+    static constexpr int DefaultCachePages = 4;
 
+    explicit PageStream(Storage storage = Storage::Spool, int cachePages = DefaultCachePages);
+    ~PageStream();
+    PageStream(const PageStream&) = delete;
+    PageStream& operator=(const PageStream&) = delete;
+
+    // Drops every page and the temporary file.
     void Clear();
-    void Start(int dpiX, int dpiY);
+    // Starts a new recording; false (and Error()) when the temporary file cannot be created.
+    bool Start(int dpiX, int dpiY);
     void BeginPage(double widthInches, double heightInches);
     void Append(PageOp operation);
+    // Writes the page being recorded; false (and Error()) when the file could not take it.
+    bool Finish();
 
-    int PageCount() const { return static_cast<int>(pages_.size()); }
+    Storage StorageKind() const { return storage_; }
+    // Pages begun, the one being recorded included.
+    int PageCount() const;
+    // The last page is still being recorded (until Finish()).
+    bool PageOpen() const { return current_ != nullptr; }
     int DpiX() const { return dpiX_; }
     int DpiY() const { return dpiY_; }
-    const Page& PageAt(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
     QSizeF PageSizeInches(int index) const;
+    // The page's operations; null when the page cannot be read back (Error() says why).
+    std::shared_ptr<const Page> PageAt(int index) const;
     // Draws page `index` (0-based) scaled into `target`, given in the painter's coordinates; the
-    // page is filled white first.
-    void Play(int index, QPainter& painter, const QRectF& target) const;
-    // The page as a picture at `dpi`.
+    // page is filled white first. False when the page cannot be read back (Error() says why).
+    bool Play(int index, QPainter& painter, const QRectF& target) const;
+    // The page as a picture at `dpi`; a null image when the page cannot be read back.
     QImage Render(int index, double dpi) const;
-    // Rough memory held by the recorded pages.
+    // Memory held by the recorded pages (the spooled pages only as far as they are cached).
     std::size_t ApproxBytes() const;
+    // Bytes written to the temporary file, and its path (empty in memory or before Start).
+    qint64 SpoolBytes() const;
+    QString SpoolPath() const;
+    int CachedPages() const { return static_cast<int>(cache_.size()); }
+    // Why the last write or read failed; empty when none did.
+    QString Error() const { return error_; }
 
 private:
+    struct Spool;
+    struct Entry {
+        qint64 offset = 0;
+        qint64 size = 0;
+        double widthInches = 8.5, heightInches = 11;
+    };
+    void FlushCurrent();
+    std::shared_ptr<const Page> ReadPage(int index) const;
+    QImage ReadImage(int id, QString& why) const;
+    int ImageId(const QImage& image);
+    void Fail(const QString& why) const;
+
+    Storage storage_;
+    int cachePages_;
     int dpiX_ = 600, dpiY_ = 600;
-    std::vector<Page> pages_;
+    std::vector<std::shared_ptr<const Page>> memPages_;  // Memory
+    std::vector<Entry> index_;                           // Spool
+    std::shared_ptr<Page> current_;                      // the page being recorded
+    std::unique_ptr<Spool> spool_;
+    mutable std::vector<std::pair<int, std::shared_ptr<const Page>>> cache_;  // most recent last
+    mutable QString error_;
 };
 
 }  // namespace addrova::print

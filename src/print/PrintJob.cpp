@@ -171,18 +171,29 @@ struct PrinterOutput : PainterOutput {
 
 struct StreamOutput : Output {
     PageStream& stream;
-    explicit StreamOutput(PageStream& s) : stream(s) {}
+    QString& jobError;
+    StreamOutput(PageStream& s, QString& e) : stream(s), jobError(e) {}
     double W() const { return layout.fullRectPoints().width() / 72.0; }
     double H() const { return layout.fullRectPoints().height() / 72.0; }
-    bool Begin(const QString&, QString&) override
+    bool Begin(const QString&, QString& error) override
     {
-        stream.Start(dpi, dpi);
+        if (!stream.Start(dpi, dpi)) {
+            error = stream.Error();
+            return false;
+        }
         stream.BeginPage(W(), H());
         return true;
     }
     void Draw(const PageOp& o) override { stream.Append(o); }
     void NewPage() override { stream.BeginPage(W(), H()); }
-    bool End() override { return true; }
+    bool End() override
+    {
+        if (stream.Finish())
+            return true;
+        jobError = stream.Error();
+        return false;
+    }
+    void Abort() override { stream.Finish(); }
 };
 
 QImage MeasureDevice(int dpi)
@@ -263,6 +274,12 @@ QString PrintJob::StatusString() const
                 ++i;
                 continue;
             }
+            if (c == QLatin1Char('t')) {
+                // A page past the expected total (the estimate was low) shows the page number.
+                out += QString::number(std::max(pageTotal_, pageNumber_));
+                ++i;
+                continue;
+            }
             if (c == QLatin1Char('0') || c == QLatin1Char('1')) {
                 const int line = c.digitValue();
                 if (line < statusText_.size())
@@ -310,7 +327,7 @@ bool PrintJob::PrintToImages(std::vector<QImage>& pages, int dpi)
 
 bool PrintJob::PrintToStream(PageStream& stream)
 {
-    auto o = std::make_unique<StreamOutput>(stream);
+    auto o = std::make_unique<StreamOutput>(stream, error_);
     o->dpi = printer_.Resolution();
     return Run(std::move(o));
 }
@@ -320,6 +337,7 @@ bool PrintJob::Run(std::unique_ptr<Output> output)
     if (running_)
         return false;
     aborted_ = false;
+    failed_ = false;
     error_.clear();
     pageNumber_ = 0;
     output->layout = printer_.QtPrinter().pageLayout();
@@ -356,7 +374,7 @@ bool PrintJob::Run(std::unique_ptr<Output> output)
     if (OnPrint)
         OnPrint(*this);
     bool ok = false;
-    if (aborted_)
+    if (aborted_ || failed_)
         out_->Abort();
     else
         ok = out_->End();
@@ -375,9 +393,40 @@ void PrintJob::Abort()
     // The output is closed when the job's OnPrint returns; drawing until then is dropped.
 }
 
+void PrintJob::Fail(const QString& why)
+{
+    if (!running_ || aborted_ || failed_)
+        return;
+    failed_ = true;
+    error_ = why;
+}
+
+bool PrintJob::PlayPage(const PageStream& stream, int index)
+{
+    if (!running_ || aborted_ || failed_ || !out_)
+        return false;
+    s_->sentValid = false;  // the page sets its own font, pen and brush
+    if (QPainter* p = out_->Painter()) {
+        const QSizeF in = stream.PageSizeInches(index);
+        if (!stream.Play(index, *p, QRectF(0, 0, in.width() * dpiX_, in.height() * dpiY_))) {
+            Fail(stream.Error());
+            return false;
+        }
+        return true;
+    }
+    const std::shared_ptr<const PageStream::Page> page = stream.PageAt(index);
+    if (!page) {
+        Fail(stream.Error());
+        return false;
+    }
+    for (const PageOp& o : page->ops)
+        out_->Draw(o);
+    return true;
+}
+
 void PrintJob::Emit(const PageOp& operation)
 {
-    if (!running_ || aborted_ || !out_)
+    if (!running_ || aborted_ || failed_ || !out_)
         return;
     JobState& s = *s_;
     if (!s.sentValid || !(s.sentFont == s.font)) {
@@ -398,7 +447,7 @@ void PrintJob::Emit(const PageOp& operation)
 
 void PrintJob::NewPage()
 {
-    if (!running_ || aborted_)
+    if (!running_ || aborted_ || failed_)
         return;
     out_->NewPage();
     ++pageNumber_;
@@ -635,7 +684,7 @@ void PrintJob::StretchBitmap(const InchRect& r, const QImage& image)
 
 void PrintJob::StretchMetafile(const QRect& deviceRect, const MetafileDrawer& draw)
 {
-    if (!draw || !running_ || aborted_ || !out_)
+    if (!draw || !running_ || aborted_ || failed_ || !out_)
         return;
     const QRectF r(deviceRect);
     if (QPainter* p = out_->Painter()) {
@@ -870,7 +919,12 @@ bool PrintStream(const PageStream& stream, PrinterControl& printer, const QStrin
         if (i > 0)
             out.NewPage();
         const QSizeF in = stream.PageSizeInches(i);
-        stream.Play(i, p, QRectF(0, 0, in.width() * dpi, in.height() * dpi));
+        if (!stream.Play(i, p, QRectF(0, 0, in.width() * dpi, in.height() * dpi))) {
+            out.Abort();
+            if (error)
+                *error = stream.Error();
+            return false;
+        }
     }
     const bool ok = out.End();
     if (!ok && error)

@@ -42,6 +42,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -87,10 +88,14 @@ public:
     std::function<void(PrintJob&)> OnNewPage;      // after each NewPage() has started a page
 
     // ---- status ----
-    // StatusFormat: "%p" is the page number, "%0" and "%1" the first two lines of StatusText.
+    // StatusFormat: "%p" is the page number, "%t" the page total (SetPageTotal), "%0" and "%1"
+    // the first two lines of StatusText.
     void SetStatusFormat(const QString& format) { statusFormat_ = format; }
     QString StatusFormat() const { return statusFormat_; }
     QStringList& StatusText() { return statusText_; }
+    // The number of pages the job will make, when the caller can know it before the run (0: not known).
+    void SetPageTotal(int pages) { pageTotal_ = std::max(0, pages); }
+    int PageTotal() const { return pageTotal_; }
     // Receives the formatted status whenever it is refreshed (the status window's label).
     void SetStatusSink(std::function<void(const QString&)> sink) { statusSink_ = std::move(sink); }
     QString StatusString() const;
@@ -104,6 +109,9 @@ public:
     bool PrintToStream(PageStream& stream);
     void Abort();
     bool Aborted() const { return aborted_; }
+    // Ends the running job as failed: later drawing is ignored, the Print* call returns false and
+    // ErrorText() is `why`.
+    void Fail(const QString& why);
     bool Printing() const { return running_; }
     // Why the last run failed without being aborted (file not writable, printer error).
     QString ErrorText() const { return error_; }
@@ -195,6 +203,9 @@ public:
     using MetafileDrawer = std::function<void(QPainter& painter, const QRectF& deviceRect)>;
     void StretchMetafile(const QRect& deviceRect, const MetafileDrawer& draw);
     void StretchPicture(const QRect& deviceRect, const QPicture& picture);
+    // Draws page `index` of recorded pages onto the current page (printing from the preview);
+    // false, and the job failed, when the page cannot be read back.
+    bool PlayPage(const PageStream& stream, int index);
 
     // ---- report operations ----
     void SetSection(const InchRect& section) { section_ = section; }
@@ -262,8 +273,10 @@ private:
     InchMargins margins_{0.5, 0.5, 0.5, 0.5};
     QString statusFormat_;
     QStringList statusText_;
+    int pageTotal_ = 0;
     std::function<void(const QString&)> statusSink_;
     bool aborted_ = false;
+    bool failed_ = false;
     bool running_ = false;
     QString error_;
     int pageNumber_ = 0;

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace addrova::print;
@@ -144,23 +145,83 @@ TEST_F(Preview, FitWidthAndArrowScrolling)
     form.close();
 }
 
-TEST_F(Preview, PrintsThePreviewedPages)
+// Printing from the preview runs through a status window that ends as printing from the room's
+// window ends, or names the failure.
+struct PrintCase {
+    const char* name;
+    bool writable;   // the PDF file can be written
+    bool damaged;    // the recorded pages were spoiled after recording
+    const char* ends;
+    int pages;       // in the PDF file
+};
+
+class PreviewPrint : public Preview, public ::testing::WithParamInterface<PrintCase> {};
+
+TEST_P(PreviewPrint, EndsWithTheRoomsMessage)
 {
+    const PrintCase& c = GetParam();
     Record(3);
     QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("previewed.pdf"));
+    const QString pdf = c.writable ? dir.filePath(QStringLiteral("previewed.pdf"))
+                                   : dir.filePath(QStringLiteral("missing/previewed.pdf"));
     printer.SetPdfFileName(pdf);
+    if (c.damaged) {
+        QFile f(stream.SpoolPath());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.resize(f.size() / 2);
+    }
     TPreviewForm form;
     form.SetStream(&stream);
     form.SetPrinter(&printer);
+    TPrintStatus::Texts texts;
+    texts.caption = QStringLiteral("Print Status ");
+    texts.button = QStringLiteral("Cancel");
+    texts.printCanceled = QStringLiteral("\rLabel Print Canceled!");
+    texts.printCompleted = QStringLiteral("\rLabel Print Completed!");
+    form.SetPrintTexts(texts, QStringLiteral("Printing Page %p of %t\r%0\r%1"));
+    QString ended, caption;
+    form.printStatusShown = [&](TPrintStatus& s) {
+        caption = s.windowTitle();
+        s.RunJob();
+        ended = s.StatusText();
+    };
     form.show();
     Button(form, "PrintButton")->click();
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    ASSERT_TRUE(info.waitForFinished(30000));
-    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("Pages:\\s+3"))));
+    EXPECT_EQ(caption, QStringLiteral("Print Status "));
+    EXPECT_TRUE(ended.startsWith(QString::fromLatin1(c.ends))) << ended.toStdString();
+    if (c.pages > 0) {
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        ASSERT_TRUE(info.waitForFinished(30000));
+        EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                        .contains(QRegularExpression(QStringLiteral("Pages:\\s+%1").arg(c.pages))));
+    } else {
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     form.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Preview, PreviewPrint,
+    ::testing::Values(PrintCase{"Completed", true, false, "\nLabel Print Completed!", 3},
+                      PrintCase{"FileNotWritable", false, false, "\nUnable to", 0},
+                      PrintCase{"PagesDamaged", true, true, "\nThe preview pages could not be read (page ", 0}),
+    [](const ::testing::TestParamInfo<PrintCase>& i) { return std::string(i.param.name); });
+
+TEST_F(Preview, StatusCaptionShowsNoTrailingBlank)
+{
+    PrintJob job(printer);
+    TPrintStatus::Texts texts;
+    texts.caption = QStringLiteral("Print Status ");
+    TPrintStatus window(job, false, nullptr, texts);
+    window.show();
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Print Status "));
+    EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Print Status"));
+    window.setWindowTitle(QStringLiteral("Preview Status  "));
+    EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Preview Status"));
+    window.hide();
 }
 
 namespace {
@@ -218,6 +279,85 @@ TEST_F(Preview, StatusWindowStopsAPreview)
     EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("StatusButton"))->text(), QStringLiteral("Ok"));
     EXPECT_TRUE(messages.isEmpty());
 }
+
+// A long preview opens over its recording once page 1 is there; closing it stops the recording.
+struct LiveCase {
+    const char* name;
+    int liveAfterMs;
+    int closeAt;  // record at which the preview is closed (0: never)
+    bool shown;   // seen open at record 45
+    int pages;
+    const char* ends;
+};
+
+class LivePreview : public Preview, public ::testing::WithParamInterface<LiveCase> {};
+
+TEST_P(LivePreview, OpensOverTheRecording)
+{
+    const LiveCase& c = GetParam();
+    PrintJob job(printer);
+    TPrintStatus* status = nullptr;
+    TPreviewForm form;
+    form.setWindowTitle(QStringLiteral("Preview Labels"));
+    form.SetStream(&stream);
+    form.SetInitialZoom(100);
+    bool shown = false, printable = true;
+    QString caption, progress;
+    job.OnBeforePrint = [](PrintJob& j) {
+        j.SetPageTotal(10);
+        j.SetStatusFormat(QStringLiteral("Preparing Preview Page %p of %t\r%0\r%1"));
+        j.StatusText() = {QString(), QString()};
+    };
+    job.OnPrint = [&](PrintJob& j) {
+        j.SetFont(QStringLiteral("Arial"), 8);
+        for (int record = 1; record <= 100 && !status->StopRequested(); ++record) {
+            if (record > 1 && (record - 1) % 10 == 0)
+                j.NewPage();
+            j.TextOut(1, 0.5 + (record - 1) % 10, QStringLiteral("Record %1").arg(record));
+            if (record == c.closeAt)
+                form.findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+            if (record == 45) {
+                shown = form.isVisible();
+                printable = form.findChild<QPushButton*>(QStringLiteral("PrintButton"))->isEnabled();
+                caption = form.windowTitle();
+                progress = status->StatusText();
+            }
+            QCoreApplication::processEvents();
+        }
+    };
+    TPrintStatus window(job, true, &stream, LabelTexts(true));
+    status = &window;
+    window.SetLivePreview(&form, c.liveAfterMs);
+    window.RunJob();
+    EXPECT_TRUE(window.Finished());
+    EXPECT_FALSE(window.Aborted());
+    EXPECT_EQ(shown, c.shown);
+    if (c.shown && c.closeAt == 0) {
+        // Pages 1 to 4 are complete; page 5 is being recorded and cannot be printed yet.
+        EXPECT_TRUE(caption.startsWith(QStringLiteral("Preview Page 1 of 4 ( "))) << caption.toStdString();
+        EXPECT_FALSE(printable);
+        EXPECT_EQ(progress, QStringLiteral("Preparing Preview Page 5 of 10\n\n"));
+    }
+    // Handed back hidden, to be shown modal on every page.
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.parentWidget(), nullptr);
+    EXPECT_FALSE(form.Live());
+    EXPECT_EQ(stream.PageCount(), c.pages);
+    EXPECT_EQ(window.StatusText(), QString::fromLatin1(c.ends));
+    form.show();
+    EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("Preview Page 1 of %1 ( ").arg(c.pages)))
+        << form.windowTitle().toStdString();
+    EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("PrintButton"))->isEnabled());
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Preview, LivePreview,
+    ::testing::Values(LiveCase{"Followed", 0, 0, true, 10, ""},
+                      LiveCase{"ClosedStopsTheRecording", 0, 35, false, 4, "\nPreview Stopped at page 4!"},
+                      LiveCase{"QuickRecordingNeverOpensIt", 600000, 0, false, 10, ""}),
+    [](const ::testing::TestParamInfo<LiveCase>& i) { return std::string(i.param.name); });
 
 TEST_F(Preview, StatusWindowCancelsPrintingAfterItsQuestion)
 {

@@ -421,9 +421,16 @@ void TAVEnvelopes::DoPrint(bool preview)
         print::PrintJob job(engine);
         run.ConfigureJob(job, preview);
         print::PageStream stream;
+        print::TPreviewForm f(this);
+        f.setWindowTitle(QStringLiteral("Preview Envelope"));
+        f.SetStream(&stream);
+        f.SetInitialZoom(print::TPreviewForm::ZoomWholePage);
+        f.SetJobTitle(QStringLiteral("Addrova"));
+        f.SetPrintTexts(envelopeTexts(false), QStringLiteral("Printing Page %p of %t\r%0\r%1"));
         {
             print::TPrintStatus s(job, preview, &stream, envelopeTexts(preview), this);
             s.setObjectName(QStringLiteral("TEnvelopeForm"));
+            s.SetLivePreview(&f);
             status = &s;
             s.exec();
             status = nullptr;
@@ -431,11 +438,6 @@ void TAVEnvelopes::DoPrint(bool preview)
         run.Restore();
         showCurrentRecord();
         if (preview && !job.Aborted()) {
-            print::TPreviewForm f(this);
-            f.setWindowTitle(QStringLiteral("Preview Envelope"));
-            f.SetStream(&stream);
-            f.SetInitialZoom(print::TPreviewForm::ZoomWholePage);
-            f.SetJobTitle(QStringLiteral("Addrova"));
             if (previewShown)
                 previewShown(f);
             else

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 namespace addrova::labels {
@@ -156,10 +157,45 @@ void LabelPrintRun::ConfigureJob(print::PrintJob& job, bool preview)
 
 void LabelPrintRun::BeforePrintLabels(print::PrintJob& job, bool preview)
 {
-    job.SetStatusFormat(preview ? QStringLiteral("Preparing Preview Page %p\r%0\r%1")
-                                : QStringLiteral("Printing Page %p\r%0\r%1"));
+    const int total = ExpectedPages();
+    job.SetPageTotal(total);
+    if (total > 0)
+        job.SetStatusFormat(preview ? QStringLiteral("Preparing Preview Page %p of %t\r%0\r%1")
+                                    : QStringLiteral("Printing Page %p of %t\r%0\r%1"));
+    else
+        job.SetStatusFormat(preview ? QStringLiteral("Preparing Preview Page %p\r%0\r%1")
+                                    : QStringLiteral("Printing Page %p\r%0\r%1"));
     job.StatusText() << QString() << QString();
     job.UpdateStatus();
+}
+
+int LabelPrintRun::ExpectedPages()
+{
+    // With presort the separators add labels, and from the current record the count depends on
+    // where that record stands in the order: the total is not known beforehand.
+    if (options_.presort || (options_.startFromCurrent && options_.choice != RecordChoice::OnlyCurrent))
+        return 0;
+    const LabelGeometry g = setup_.geometry();
+    const int positions = std::clamp(g.nbrAcross * g.nbrDown, 0, kMaxLabelsPerSheet);
+    long long used = 0;
+    for (int i = 0; i < positions; ++i)
+        used += options_.mask.test(static_cast<std::size_t>(i)) ? 1 : 0;
+    if (used == 0)
+        return 0;
+    long long records = 0;
+    if (options_.choice == RecordChoice::OnlyCurrent) {
+        records = t_.eof() ? 0 : 1;
+    } else {
+        // Counting walks the table; the run starts from the record it stands on now.
+        const uint32_t at = t_.eof() ? 0 : t_.recNo();
+        records = t_.countSelected();
+        if (at > 0)
+            t_.go(at);
+    }
+    const long long labels = records * options_.copies;
+    // The first sheet is started even when there is nothing to print.
+    const long long pages = std::max(1LL, (labels + used - 1) / used);
+    return static_cast<int>(std::min<long long>(pages, std::numeric_limits<int>::max()));
 }
 
 void LabelPrintRun::PrintLabels(print::PrintJob& job)

@@ -115,6 +115,8 @@ public:
     void ConfigureJob(print::PrintJob& job, bool preview);
     void BeforePrintLabels(print::PrintJob& job, bool preview);
     void PrintLabels(print::PrintJob& job);
+    // Sheets the run will fill, when that is known before it runs (0: not known).
+    int ExpectedPages();
     // Query, order, exact matching and record as they were before Prepare (also done by the destructor).
     void Restore();
 

@@ -105,9 +105,10 @@ void SheetView::mousePressEvent(QMouseEvent* e)
 // ---- TSelectSpecificLabels ----
 
 TSelectSpecificLabels::TSelectSpecificLabels(const LabelSetup& setup, const PositionMask& mask, int copies,
-                                             bool presort, print::PrinterControl& printer, QWidget* parent)
+                                             bool presort, print::PrinterControl& printer, QWidget* parent,
+                                             bool forPreview)
     : QDialog(parent), mask_(mask), positions_(std::min(setup.nbrAcross * setup.nbrDown, kMaxLabelsPerSheet)),
-      printer_(printer), startPrinter_(printer.PrinterIndex())
+      printer_(printer), startPrinter_(printer.PrinterIndex()), forPreview_(forPreview)
 {
     setObjectName(QStringLiteral("TSelectSpecificLabels"));
     setWindowTitle(QStringLiteral("Labels Print"));
@@ -122,7 +123,8 @@ TSelectSpecificLabels::TSelectSpecificLabels(const LabelSetup& setup, const Posi
     none->setObjectName(QStringLiteral("NoneButton"));
     v->addWidget(all);
     v->addWidget(none);
-    v->addWidget(new QLabel(QStringLiteral("Printer"), this));
+    printerCaption_ = new QLabel(QStringLiteral("Printer"), this);
+    v->addWidget(printerCaption_);
     printers_ = new QComboBox(this);
     printers_->setObjectName(QStringLiteral("PrinterCombo"));
     printers_->addItems(printer.Printers());
@@ -133,8 +135,11 @@ TSelectSpecificLabels::TSelectSpecificLabels(const LabelSetup& setup, const Posi
     copies_->setObjectName(QStringLiteral("CopiesSpin"));
     copies_->setRange(1, 99);
     copies_->setValue(std::clamp(copies, 1, 99));
-    copiesCaption_->setVisible(!presort);
-    copies_->setVisible(!presort);
+    copiesCaption_->setVisible(!presort && !forPreview);
+    copies_->setVisible(!presort && !forPreview);
+    printerCaption_->setVisible(!forPreview);
+    printers_->setVisible(!forPreview);
+    printers_->setEnabled(!forPreview);
     v->addWidget(copiesCaption_);
     v->addWidget(copies_);
     v->addStretch();
@@ -153,7 +158,7 @@ TSelectSpecificLabels::TSelectSpecificLabels(const LabelSetup& setup, const Posi
     connect(box, &QDialogButtonBox::rejected, this, &TSelectSpecificLabels::reject);
 }
 
-int TSelectSpecificLabels::copies() const { return std::max(1, copies_->value()); }
+int TSelectSpecificLabels::copies() const { return forPreview_ ? 1 : std::max(1, copies_->value()); }
 int TSelectSpecificLabels::printerIndex() const { return printers_->currentIndex(); }
 
 void TSelectSpecificLabels::AllClick()

@@ -46,13 +46,17 @@ private:
 class TSelectSpecificLabels : public QDialog {
     Q_OBJECT
 public:
+    // For a preview only the positions are asked: printer and copies are hidden and one copy is
+    // taken.
     TSelectSpecificLabels(const LabelSetup& setup, const PositionMask& mask, int copies, bool presort,
-                          print::PrinterControl& printer, QWidget* parent = nullptr);
+                          print::PrinterControl& printer, QWidget* parent = nullptr, bool forPreview = false);
 
     SheetView* sheet() const { return sheet_; }
     QSpinBox* copiesSpin() const { return copies_; }
     QLabel* copiesCaption() const { return copiesCaption_; }
     QComboBox* printerCombo() const { return printers_; }
+    QLabel* printerCaption() const { return printerCaption_; }
+    bool forPreview() const { return forPreview_; }
     const PositionMask& mask() const { return mask_; }
     int copies() const;
     int printerIndex() const;
@@ -74,6 +78,8 @@ private:
     QSpinBox* copies_;
     QLabel* copiesCaption_;
     QComboBox* printers_;
+    QLabel* printerCaption_;
+    bool forPreview_;
 };
 
 // Runs the presort over the table's current selection when shown; closes itself when done.

@@ -316,18 +316,19 @@ LabelPrintOptions TLabelSetupScreen::printOptions() const
     return o;
 }
 
-bool TLabelSetupScreen::DoPageSetup()
+bool TLabelSetupScreen::DoPageSetup(bool preview)
 {
     setup_ = ReadLabelSetup(layouts_);
     if (pageSetupOverride)
         return pageSetupOverride(*this);
-    TSelectSpecificLabels d(setup_, mask_, 1, presort_->isChecked(), print::Engine(), this);
+    TSelectSpecificLabels d(setup_, mask_, 1, presort_->isChecked(), print::Engine(), this, preview);
     ui::CenterOverMain(&d);
-    if (d.exec() != QDialog::Accepted)
+    if (pageSetupShown ? !pageSetupShown(d) : d.exec() != QDialog::Accepted)
         return false;
     mask_ = d.mask();
     copies_ = d.copies();
-    printerCombo_->setCurrentIndex(print::Engine().PrinterIndex());
+    if (!preview)
+        printerCombo_->setCurrentIndex(print::Engine().PrinterIndex());
     return true;
 }
 
@@ -347,7 +348,7 @@ void TLabelSetupScreen::PreviewButtonClick()
         return;
     panel_->ClearAll();
     setup_ = ReadLabelSetup(layouts_);
-    if (DoPageSetup())
+    if (DoPageSetup(true))
         DoPrint(true);
 }
 
@@ -385,19 +386,21 @@ void TLabelSetupScreen::DoPrint(bool preview)
         print::PrintJob job(engine);
         run.ConfigureJob(job, preview);
         print::PageStream stream;
+        print::TPreviewForm f(this);
+        f.setWindowTitle(QStringLiteral("Preview Labels"));
+        f.SetStream(&stream);
+        f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
+        f.SetJobTitle(QStringLiteral("Addrova"));
+        f.SetPrintTexts(TLabelPrinter::LabelTexts(false), QStringLiteral("Printing Page %p of %t\r%0\r%1"));
         {
             TLabelPrinter s(job, preview, &stream, this);
+            s.SetLivePreview(&f);
             status = &s;
             s.exec();
             status = nullptr;
         }
         run.Restore();
         if (preview && !job.Aborted()) {
-            print::TPreviewForm f(this);
-            f.setWindowTitle(QStringLiteral("Preview Labels"));
-            f.SetStream(&stream);
-            f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
-            f.SetJobTitle(QStringLiteral("Addrova"));
             if (previewShown)
                 previewShown(f);
             else

@@ -32,6 +32,8 @@ class TableRecordSource;
 
 namespace addrova::labels {
 
+class TSelectSpecificLabels;
+
 struct LabelScreenContext {
     std::string sysdataDir;   // with a trailing '/'
     std::string programDir;   // with a trailing '/'
@@ -75,8 +77,8 @@ public:
     void CloneClick();
     void PrintNowClick();
     void PreviewButtonClick();
-    // The position dialog: false when it was cancelled.
-    bool DoPageSetup();
+    // The position dialog (positions only for a preview): false when it was cancelled.
+    bool DoPageSetup(bool preview = false);
     void DoPrint(bool preview);
     LabelPrintOptions printOptions() const;
     void refreshGrid();
@@ -84,6 +86,8 @@ public:
     // Tests replace the position dialog and see the preview before it is shown.
     std::function<bool(TLabelSetupScreen&)> pageSetupOverride;
     std::function<void(QDialog& preview)> previewShown;
+    // Tests answer the real position dialog: true for Ok.
+    std::function<bool(TSelectSpecificLabels&)> pageSetupShown;
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -176,9 +176,16 @@ void TCountZipCodes::DoThePrintJob(bool preview)
     print::PageStream stream;
     TZipReport* status = nullptr;
     ConfigureZipReport(job, listing_, table_.codePage(), [&status] { return !(status && status->StopRequested()); });
+    print::TPreviewForm f(this);
+    f.setWindowTitle(QStringLiteral("Preview Zipcode Count"));
+    f.SetStream(&stream);
+    f.SetInitialZoom(100);
+    f.SetPrinter(&printer);
+    f.SetPrintTexts(TZipReport::ReportTexts(false), QStringLiteral("Printing Page %p of %t\r%0\r%1"));
     bool aborted = true;
     {
         TZipReport w(job, preview, preview ? &stream : nullptr, this);
+        w.SetLivePreview(&f);
         status = &w;
         ui::CenterOverMain(&w);
         w.exec();
@@ -186,14 +193,8 @@ void TCountZipCodes::DoThePrintJob(bool preview)
         status = nullptr;
     }
     printer.SetOrientation(keep);
-    if (preview && !aborted) {
-        print::TPreviewForm f(this);
-        f.setWindowTitle(QStringLiteral("Preview Zipcode Count"));
-        f.SetStream(&stream);
-        f.SetInitialZoom(100);
-        f.SetPrinter(&printer);
+    if (preview && !aborted)
         f.exec();
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

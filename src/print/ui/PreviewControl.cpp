@@ -42,7 +42,13 @@ protected:
             cache_.setDevicePixelRatio(devicePixelRatioF());
             cache_.fill(Qt::white);
             QPainter cp(&cache_);
-            s->Play(owner_->page_ - 1, cp, QRectF(QPointF(0, 0), QSizeF(size())));
+            if (!s->Play(owner_->page_ - 1, cp, QRectF(QPointF(0, 0), QSizeF(size())))) {
+                // The page could not be read back: say so on the page instead.
+                cp.fillRect(QRectF(QPointF(0, 0), QSizeF(size())), Qt::white);
+                cp.setPen(Qt::darkRed);
+                cp.drawText(QRectF(QPointF(0, 0), QSizeF(size())).adjusted(12, 12, -12, -12),
+                            Qt::AlignCenter | Qt::TextWordWrap, s->Error());
+            }
         }
         p.drawPixmap(0, 0, cache_);
         p.setPen(Qt::gray);
@@ -79,9 +85,16 @@ void PreviewControl::Finish()
     view_->Invalidate();
 }
 
+void PreviewControl::SetLive(bool live)
+{
+    live_ = live;
+}
+
 int PreviewControl::PageCount() const
 {
-    return stream_ ? stream_->PageCount() : 0;
+    if (!stream_)
+        return 0;
+    return stream_->PageCount() - (live_ && stream_->PageOpen() ? 1 : 0);
 }
 
 void PreviewControl::GotoPage(int page)

@@ -19,6 +19,8 @@ public:
     void Finish();
     bool Running() const { return stream_ != nullptr; }
 
+    // While live the page being recorded is left out.
+    void SetLive(bool live);
     int PageCount() const;
     int FirstPage() const { return 1; }
     int CurrentPage() const { return page_; }
@@ -51,6 +53,7 @@ private:
     PageView* view_;
     const PageStream* stream_ = nullptr;
     int page_ = 1;
+    bool live_ = false;
     double zoom_ = 100;
 };
 

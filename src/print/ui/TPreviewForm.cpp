@@ -38,6 +38,10 @@ TPreviewForm::TPreviewForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PreviewForm"));
     setWindowTitle(QStringLiteral("Preview"));
+    printTexts_.caption = QStringLiteral("Print Status");
+    printTexts_.button = QStringLiteral("Cancel");
+    printTexts_.printCanceled = QStringLiteral("\rPrint Canceled!");
+    printTexts_.printCompleted = QStringLiteral("\rPrint Completed!");
     resize(800, 700);
     auto* outer = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
@@ -96,6 +100,30 @@ TPreviewForm::TPreviewForm(QWidget* parent) : QDialog(parent)
 
 TPreviewForm::~TPreviewForm() = default;
 
+void TPreviewForm::SetPrintTexts(TPrintStatus::Texts texts, QString statusFormat)
+{
+    printTexts_ = std::move(texts);
+    printFormat_ = std::move(statusFormat);
+}
+
+void TPreviewForm::SetLive(bool live)
+{
+    live_ = live;
+    control_->SetLive(live);
+    if (auto* print = findChild<QPushButton*>(QStringLiteral("PrintButton")))
+        print->setEnabled(!live);
+    Refresh();
+}
+
+void TPreviewForm::Refresh()
+{
+    if (!activated_ || !stream_ || control_->PageCount() == shownCount_)
+        return;
+    shownCount_ = control_->PageCount();
+    UpdateCaption();
+    UpdateButtons();
+}
+
 QString TPreviewForm::PageCaption() const
 {
     return QStringLiteral("Preview Page %1 of %2 ( %3% )")
@@ -129,6 +157,7 @@ void TPreviewForm::FormActivate()
     activated_ = true;
     ui::RestorePlacement(this, QStringLiteral("TPreviewForm"));
     control_->Start(stream_);
+    shownCount_ = control_->PageCount();
     UpdateButtons();
     // Fit factors need the laid-out size of the box.
     ensurePolished();
@@ -155,15 +184,35 @@ void TPreviewForm::Zoom100Click() { control_->SetZoomFactor(100); }
 
 void TPreviewForm::PrintClick()
 {
-    if (!stream_ || stream_->PageCount() == 0)
+    // Pages still being recorded are printed from the finished preview.
+    if (live_ || !stream_ || stream_->PageCount() == 0)
         return;
     PrinterControl& printer = printer_ ? *printer_ : Engine();
     if (!CheckPrinter(printer))
         return;
-    InstallPdfFileDialog();
-    QString error;
-    if (!PrintStream(*stream_, printer, jobTitle_, &error) && !error.isEmpty())
-        ui::ShowError(error);
+    PrintJob job(printer);
+    job.SetTitle(jobTitle_);
+    const PageStream& stream = *stream_;
+    const QString format = printFormat_;
+    job.OnBeforePrint = [&stream, format](PrintJob& j) {
+        j.SetPageTotal(stream.PageCount());
+        j.SetStatusFormat(format);
+        j.StatusText() << QString() << QString();
+        j.UpdateStatus();
+    };
+    job.OnPrint = [&stream](PrintJob& j) {
+        for (int i = 0; i < stream.PageCount(); ++i) {
+            if (i > 0)
+                j.NewPage();
+            if (!j.PlayPage(stream, i) || j.Aborted())
+                return;
+        }
+    };
+    TPrintStatus status(job, false, nullptr, printTexts_, this);
+    if (printStatusShown)
+        printStatusShown(status);
+    else
+        status.exec();
 }
 
 void TPreviewForm::FormClose()
@@ -179,12 +228,21 @@ void TPreviewForm::FormClose()
 
 void TPreviewForm::closeEvent(QCloseEvent* e)
 {
+    if (live_) {
+        e->ignore();
+        emit StopRequested();
+        return;
+    }
     FormClose();
     QDialog::closeEvent(e);
 }
 
 void TPreviewForm::done(int r)
 {
+    if (live_) {
+        emit StopRequested();
+        return;
+    }
     FormClose();
     QDialog::done(r);
 }

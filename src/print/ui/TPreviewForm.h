@@ -2,6 +2,8 @@
 
 // The preview window every print preview of the program uses.
 
+#include "TPrintStatus.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -28,7 +30,19 @@ public:
     // The printer that "Print" uses (the program's engine when not set) and the job title.
     void SetPrinter(PrinterControl* printer) { printer_ = printer; }
     void SetJobTitle(const QString& title) { jobTitle_ = title; }
+    // "Print" runs through a status window with these texts and this status format, so that it
+    // ends with the same message as printing from the room's window.
+    void SetPrintTexts(TPrintStatus::Texts texts, QString statusFormat);
     std::function<void()> OnHelp;
+    // Shows the status window of "Print" (tests run it without a loop); exec() when empty.
+    std::function<void(TPrintStatus&)> printStatusShown;
+
+    // While live the pages are still being recorded: the page count follows the recording and
+    // closing the window asks for the recording to stop (StopRequested) instead of closing.
+    void SetLive(bool live);
+    bool Live() const { return live_; }
+    // Takes in pages recorded since the last call.
+    void Refresh();
 
     PreviewControl* Control() const { return control_; }
     // "Preview Page n of m ( z% )".
@@ -45,6 +59,9 @@ public:
     void ZoomPageClick();
     void Zoom100Click();
     void PrintClick();
+
+signals:
+    void StopRequested();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -65,6 +82,10 @@ private:
     PrinterControl* printer_ = nullptr;
     QString jobTitle_ = QStringLiteral("Addrova");
     int initialZoom_ = ZoomPageWidth;
+    TPrintStatus::Texts printTexts_;
+    QString printFormat_ = QStringLiteral("Printing Page %p of %t");
+    bool live_ = false;
+    int shownCount_ = 0;
     bool activated_ = false;
     bool closed_ = false;
 };

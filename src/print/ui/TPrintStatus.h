@@ -6,6 +6,7 @@
 // configure it with their own texts. It runs the job when it is first shown.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <functional>
 
 class QLabel;
@@ -15,6 +16,7 @@ namespace addrova::print {
 
 class PageStream;
 class PrintJob;
+class TPreviewForm;
 
 class TPrintStatus : public QDialog {
     Q_OBJECT
@@ -43,6 +45,12 @@ public:
     bool Succeeded() const { return finished_ && !Aborted() && ok_; }
     QString StatusText() const;
 
+    // A preview window to open over the recording once its first page is there and recording
+    // has taken LiveAfterMs: the user reads the first pages while the rest is recorded. Closing
+    // it stops the recording. It is handed back to its own parent, hidden, when the job ends.
+    void SetLivePreview(TPreviewForm* form, int liveAfterMs = 1000);
+    bool LivePreviewShown() const { return liveShown_; }
+
     // The button: Cancel/Stop while running, Ok (close) afterwards.
     void ButtonClick();
     // Runs the job now (normally done on first showing).
@@ -50,9 +58,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void reject() override;
 
 private:
+    void ShowTitle();
+    void JobStatus(const QString& text);
+    void EndLive();
     PrintJob& job_;
     bool preview_;
     PageStream* stream_;
@@ -64,6 +76,11 @@ private:
     bool finished_ = false;
     bool stop_ = false;
     bool ok_ = false;
+    TPreviewForm* live_ = nullptr;
+    QWidget* liveParent_ = nullptr;
+    int liveAfterMs_ = 1000;
+    bool liveShown_ = false;
+    QElapsedTimer clock_;
 };
 
 }  // namespace addrova::print

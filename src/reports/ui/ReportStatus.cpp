@@ -43,6 +43,12 @@ StatusHooks& ReportStatusHooks()
 void RunReportJob(StatusKind kind, print::PrintJob& job, bool preview, print::TPrintStatus** current, QWidget* parent)
 {
     print::PageStream stream;
+    print::TPreviewForm f(parent);
+    f.setWindowTitle(QStringLiteral("Preview Report"));
+    f.SetStream(&stream);
+    f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
+    f.SetJobTitle(job.Title());
+    f.SetPrintTexts(ReportTexts(false), QStringLiteral("Printing Page %p of %t\r%0\r%1"));
     bool aborted = false;
     {
         std::unique_ptr<print::TPrintStatus> s;
@@ -54,6 +60,7 @@ void RunReportJob(StatusKind kind, print::PrintJob& job, bool preview, print::TP
             s = std::make_unique<TSingleRecordPrint>(job, preview, &stream, parent);
         if (current)
             *current = s.get();
+        s->SetLivePreview(&f);
         if (ReportStatusHooks().statusShown)
             ReportStatusHooks().statusShown(*s);
         else
@@ -64,11 +71,6 @@ void RunReportJob(StatusKind kind, print::PrintJob& job, bool preview, print::TP
     }
     if (!preview || aborted)
         return;
-    print::TPreviewForm f(parent);
-    f.setWindowTitle(QStringLiteral("Preview Report"));
-    f.SetStream(&stream);
-    f.SetInitialZoom(print::TPreviewForm::ZoomPageWidth);
-    f.SetJobTitle(job.Title());
     if (ReportStatusHooks().previewShown)
         ReportStatusHooks().previewShown(f);
     else

@@ -3,7 +3,9 @@
 
 #include "LabelFixture.h"
 
+#include "PageStream.h"
 #include "PdfProbe.h"
+#include "PrintJob.h"
 #include "Presort.h"
 #include "PrinterControl.h"
 
@@ -74,6 +76,64 @@ TEST_F(LabelRunTest, CopiesRepeatEachRecord)
         EXPECT_EQ(columnOf(labels[i], s), i % 3);
     }
 }
+
+// The status text of a run names the page total where it is known beforehand, and the sheets
+// made match it.
+struct TotalCase {
+    const char* name;
+    RecordChoice choice;
+    bool fromCurrent;
+    int copies;
+    int positions;  // first positions of the mask that are set
+    bool preview;
+    const char* firstStatus;
+    int pages;
+};
+
+class LabelRunTotal : public LabelFixture, public ::testing::WithParamInterface<TotalCase> {};
+
+TEST_P(LabelRunTotal, StatusNamesThePageTotal)
+{
+    const TotalCase& c = GetParam();
+    addNumbered(31);
+    LabelPrintOptions o;
+    o.choice = c.choice;
+    o.startFromCurrent = c.fromCurrent;
+    o.copies = c.copies;
+    o.mask.reset();
+    for (int i = 0; i < c.positions; ++i)
+        o.mask.set(static_cast<std::size_t>(i));
+    labels::LabelRunHooks hooks;
+    hooks.info = [](const QString& m) { ui::ShowInfo(m); };
+    hooks.ask = [](const QString&) { return true; };
+    t_.go(5);
+    labels::LabelPrintRun run(t_, avery(), sysdata_, program_, o, hooks);
+    print::PrinterControl printer;
+    printer.SetPrinterByName(print::PrinterControl::PdfPrinterName());
+    labels::PrinterPaper paper(printer);
+    ASSERT_TRUE(run.Prepare(paper));
+    print::PrintJob job(printer);
+    run.ConfigureJob(job, c.preview);
+    QStringList seen;
+    job.SetStatusSink([&seen](const QString& s) { seen << s; });
+    print::PageStream stream;
+    ASSERT_TRUE(job.PrintToStream(stream));
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_EQ(seen.front(), QString::fromLatin1(c.firstStatus));
+    EXPECT_EQ(stream.PageCount(), c.pages);
+    EXPECT_EQ(job.PageTotal(), QString::fromLatin1(c.firstStatus).contains(QStringLiteral(" of ")) ? c.pages : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LabelRun, LabelRunTotal,
+    ::testing::Values(
+        TotalCase{"AllRecords", RecordChoice::All, false, 1, 30, true, "Preparing Preview Page 1 of 2\r\r", 2},
+        TotalCase{"Printing", RecordChoice::All, false, 1, 30, false, "Printing Page 1 of 2\r\r", 2},
+        TotalCase{"CopiesAndMask", RecordChoice::All, false, 3, 10, true, "Preparing Preview Page 1 of 10\r\r", 10},
+        TotalCase{"OnlyCurrent", RecordChoice::OnlyCurrent, false, 2, 30, true, "Preparing Preview Page 1 of 1\r\r",
+                  1},
+        TotalCase{"FromCurrentUnknown", RecordChoice::All, true, 1, 30, true, "Preparing Preview Page 1\r\r", 1}),
+    [](const ::testing::TestParamInfo<TotalCase>& i) { return std::string(i.param.name); });
 
 TEST_F(LabelRunTest, MiddleGutterMovesTheRightHalfOfTheColumns)
 {

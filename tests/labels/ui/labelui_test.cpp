@@ -604,6 +604,45 @@ TEST_F(LabelWindowTest, PositionDialog)
     EXPECT_FALSE(presorted.copiesCaption()->isVisible());
 }
 
+TEST_F(LabelWindowTest, PreviewAsksOnlyForPositions)
+{
+    addNumbered(3);
+    openLayouts();
+    auto w = screen();
+    print::Engine().SetPrinterByName(print::PrinterControl::PdfPrinterName());
+    struct Seen {
+        bool asked = false, printer = false, printerCaption = false, copies = false, copiesCaption = false;
+        int copiesTaken = 0;
+    };
+    Seen seen;
+    w->pageSetupShown = [&](TSelectSpecificLabels& d) {
+        d.copiesSpin()->setValue(5);
+        d.show();
+        settle();
+        seen.asked = true;
+        seen.printer = d.printerCombo()->isVisible();
+        seen.printerCaption = d.printerCaption()->isVisible();
+        seen.copies = d.copiesSpin()->isVisible();
+        seen.copiesCaption = d.copiesCaption()->isVisible();
+        seen.copiesTaken = d.copies();
+        return false;  // Cancel: nothing runs
+    };
+    for (const bool preview : {true, false}) {
+        SCOPED_TRACE(preview ? "Preview" : "Print");
+        seen = Seen();
+        if (preview)
+            w->PreviewButtonClick();
+        else
+            w->PrintNowClick();
+        ASSERT_TRUE(seen.asked);
+        EXPECT_EQ(seen.printer, !preview);
+        EXPECT_EQ(seen.printerCaption, !preview);
+        EXPECT_EQ(seen.copies, !preview);
+        EXPECT_EQ(seen.copiesCaption, !preview);
+        EXPECT_EQ(seen.copiesTaken, preview ? 1 : 5);
+    }
+}
+
 TEST_F(LabelWindowTest, CancelledPresortWritesNothing)
 {
     addNumbered(300, "12345");
