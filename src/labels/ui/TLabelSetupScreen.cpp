@@ -160,7 +160,7 @@ void TLabelSetupScreen::showFields()
             if (n == QLatin1String(caption))
                 l->setText(has ? text : QString());
     };
-    auto in = [](float v) { return QString::fromStdString(FormatInches(v)); };
+    auto in = [](float v) { return QString::fromStdString(FormatInches(v)) + QStringLiteral(" in"); };
     set("Sheet Name", q(layouts_, CalcSheetName(setup_)));
     set("Label Height", in(setup_.lblHeight));
     set("Label Width", in(setup_.lblWidth));

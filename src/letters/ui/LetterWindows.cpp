@@ -440,7 +440,7 @@ void TLetterPrint::run()
     running_ = false;
     finished_ = true;
     status_->setText(job.FinalMessage(outcome_));
-    button_->setText(QStringLiteral("OK"));
+    button_->setText(QStringLiteral("Ok"));
 }
 
 void TLetterPrint::ButtonClick()

@@ -260,7 +260,9 @@ TEST_F(LabelWindowTest, ShippedLayoutIsListed)
     auto w = screen();
     ASSERT_EQ(w->LabelSetupGrid()->rowCount(), 1);
     EXPECT_EQ(w->LabelSetupGrid()->item(0, 1)->text(), QStringLiteral("Avery 5160  Address"));
-    EXPECT_EQ(w->fieldText(QStringLiteral("Label Width")), QStringLiteral("2.625"));
+    // Measures carry their unit; counts do not.
+    EXPECT_EQ(w->fieldText(QStringLiteral("Label Width")), QStringLiteral("2.625 in"));
+    EXPECT_EQ(w->fieldText(QStringLiteral("Label Height")), QStringLiteral("1 in"));
     EXPECT_EQ(w->fieldText(QStringLiteral("# Down")), QStringLiteral("10"));
     EXPECT_TRUE(w->whatToPrintPanel()->isVisible());
     EXPECT_TRUE(w->rbQFilter()->isChecked());
