@@ -59,27 +59,7 @@ void makeFile(const Config& cfg)
     store::Table::create(cfg.file, store::addressSchema(store::defaultWidths()));
     store::Table t;
     t.open(cfg.file);
-    int fields[demo::F_COUNT];
-    for (int f = 0; f < demo::F_COUNT; ++f)
-        fields[f] = t.fieldIndex(demo::kFields[f].name);
-    demo::Generator gen(1997);
-    demo::Record r;
-    t.beginBatch();
-    for (long long i = 0; i < cfg.records; ++i) {
-        gen.make(static_cast<uint64_t>(i), r);
-        t.appendBlank();
-        for (int f = 0; f < demo::F_COUNT; ++f) {
-            if (f == demo::F_ISDEL || fields[f] < 0 || r.text[f].empty())
-                continue;
-            if (f == demo::F_MEMO)
-                t.setMemo(fields[f], r.text[f]);
-            else
-                t.setString(fields[f], r.text[f]);
-        }
-        t.setLogical(fields[demo::F_ISDEL], false);
-        t.post();
-    }
-    t.endBatch();
+    demo::AppendDemoRecords(t, cfg.records, 1997);
     store::buildAddressTags(t);
     t.close();
 }

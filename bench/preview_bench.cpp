@@ -15,6 +15,7 @@
 #include "LabelStock.h"
 #include "PageStream.h"
 #include "PrintJob.h"
+#include "QtChild.h"
 #include "PrinterControl.h"
 #include "Table.h"
 
@@ -54,30 +55,7 @@ void MakeFile(const std::string& path, long long n)
     Table::create(path, addressSchema(defaultWidths()));
     Table t;
     t.open(path, OpenMode::Exclusive);
-    int fields[demo::F_COUNT];
-    for (int f = 0; f < demo::F_COUNT; ++f)
-        fields[f] = t.fieldIndex(demo::kFields[f].name);
-    demo::Generator gen(1997);
-    demo::Record r;
-    t.beginBatch();
-    for (long long i = 0; i < n; ++i) {
-        gen.make(static_cast<uint64_t>(i), r);
-        t.appendBlank();
-        for (int f = 0; f < demo::F_COUNT; ++f) {
-            if (f == demo::F_ISDEL || fields[f] < 0)
-                continue;
-            if (f == demo::F_MEMO) {
-                if (!r.text[f].empty())
-                    t.setMemo(fields[f], r.text[f]);
-                continue;
-            }
-            if (!r.text[f].empty())
-                t.setString(fields[f], r.text[f]);
-        }
-        t.setLogical(fields[demo::F_ISDEL], false);
-        t.post();
-    }
-    t.endBatch();
+    demo::AppendDemoRecords(t, n, 1997);
     buildAddressTags(t);
     t.close();
 }
@@ -177,15 +155,7 @@ int main(int argc, char** argv)
     for (const std::string mode : {"memory", "spool"}) {
         if (!only.empty() && only != mode)
             continue;
-        int fds[2];
-        if (pipe(fds) != 0)
-            return 1;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            int ac = 1;
-            char* av[] = {argv[0], nullptr};
-            QApplication app(ac, av);
+        const auto run = bench::RunInQtChild<Result>(argv[0], [&] {
             Result r;
             try {
                 r = RunOne(mode == "memory" ? print::PageStream::Storage::Memory : print::PageStream::Storage::Spool,
@@ -193,23 +163,15 @@ int main(int argc, char** argv)
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "%s\n", e.what());
             }
-            if (write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
-                _exit(3);
-            _exit(r.ok ? 0 : 1);
-        }
-        close(fds[1]);
-        Result r;
-        const bool got = read(fds[0], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
-        close(fds[0]);
-        int status = 0;
-        rusage ru{};
-        wait4(pid, &status, 0, &ru);
-        const bool ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            return r;
+        });
+        const Result& r = run.result;
+        const bool ok = run.ok;
         allOk = allOk && ok;
         std::printf("| %s%s | %d | %.2f s | %.3f s | %.1f s | %.3f s | %.1f MiB | %.1f MiB | %.0f MiB |\n",
                     mode == "memory" ? "in memory" : "spooled", ok ? "" : " (FAILED)", r.pages, r.firstRecorded,
                     r.firstDrawn, r.total, r.lastDrawn, r.spoolBytes / 1048576.0, r.heldBytes / 1048576.0,
-                    ru.ru_maxrss / 1024.0);
+                    run.peakMiB);
         std::fflush(stdout);
     }
     return allOk ? 0 : 1;

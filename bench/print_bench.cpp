@@ -3,6 +3,7 @@
 // Each output runs in a child process of its own so that its peak resident set size is its own.
 
 #include "PrintJob.h"
+#include "QtChild.h"
 #include "PrinterControl.h"
 
 #include <QApplication>
@@ -147,33 +148,14 @@ int main(int argc, char** argv)
     for (const std::string mode : {"pdf", "stream"}) {
         if (!only.empty() && only != mode)
             continue;
-        int fds[2];
-        if (pipe(fds) != 0)
-            return 1;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            int ac = 1;
-            char* av[] = {argv[0], nullptr};
-            QApplication app(ac, av);
-            const Result r = RunOne(mode, pages, dir.path());
-            if (write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
-                _exit(3);
-            _exit(r.ok ? 0 : 1);
-        }
-        close(fds[1]);
-        Result r;
-        const bool got = read(fds[0], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
-        close(fds[0]);
-        int status = 0;
-        rusage ru{};
-        wait4(pid, &status, 0, &ru);
-        const bool ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0 && r.pages == pages;
+        const auto run = bench::RunInQtChild<Result>(argv[0], [&] { return RunOne(mode, pages, dir.path()); });
+        const Result& r = run.result;
+        const bool ok = run.ok && r.pages == pages;
         allOk = allOk && ok;
         const std::string play = mode == "stream" ? std::to_string(static_cast<int>(r.pages / r.playSeconds)) : "-";
         std::printf("| %s%s | %d | %.2f | %.0f | %s | %.1f MiB | %.0f MiB |\n", mode == "pdf" ? "PDF file" : "page stream",
                     ok ? "" : " (FAILED)", r.pages, r.seconds, r.pages / r.seconds, play.c_str(),
-                    r.bytes / 1048576.0, ru.ru_maxrss / 1024.0);
+                    r.bytes / 1048576.0, run.peakMiB);
     }
     return allOk ? 0 : 1;
 }

@@ -126,28 +126,10 @@ int demo(const Args& a) {
     Table::create(path, addressSchema(app::NewFileWidths()));
     Table t;
     t.open(path, OpenMode::Exclusive);
-    int fields[demo::F_COUNT];
-    for (int f = 0; f < demo::F_COUNT; ++f) fields[f] = t.fieldIndex(demo::kFields[f].name);
-    demo::Generator gen(seed);
-    demo::Record r;
     bool tty = isatty(STDERR_FILENO);
-    t.beginBatch();
-    for (long long i = 0; i < n; ++i) {
-        gen.make(static_cast<uint64_t>(i), r);
-        t.appendBlank();
-        for (int f = 0; f < demo::F_COUNT; ++f) {
-            if (f == demo::F_ISDEL || fields[f] < 0) continue;
-            if (f == demo::F_MEMO) {
-                if (!r.text[f].empty()) t.setMemo(fields[f], r.text[f]);
-                continue;
-            }
-            if (!r.text[f].empty()) t.setString(fields[f], r.text[f]);
-        }
-        t.setLogical(fields[demo::F_ISDEL], false);
-        t.post();
-        if (tty && i % 50000 == 0) std::fprintf(stderr, "\rRecords %lld of %lld", i, n);
-    }
-    t.endBatch();
+    demo::AppendDemoRecords(t, n, seed, [&](long long i) {
+        if (tty) std::fprintf(stderr, "\rRecords %lld of %lld", i, n);
+    });
     if (tty) std::fprintf(stderr, "\r");
     buildAddressTags(t, tagProgress());
     if (tty) std::fprintf(stderr, "\n");

@@ -1,5 +1,7 @@
 #include "DemoData.h"
 
+#include "Table.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -654,6 +656,30 @@ void Generator::make(uint64_t i, Record& r) const {
         }
     }
     static_assert(countOf(kFields) == F_COUNT);
+}
+
+void AppendDemoRecords(store::Table& t, long long n, uint64_t seed, const std::function<void(long long)>& progress)
+{
+    int fields[F_COUNT];
+    for (int f = 0; f < F_COUNT; ++f) fields[f] = t.fieldIndex(kFields[f].name);
+    Generator gen(seed);
+    Record r;
+    t.beginBatch();
+    for (long long i = 0; i < n; ++i) {
+        gen.make(static_cast<uint64_t>(i), r);
+        t.appendBlank();
+        for (int f = 0; f < F_COUNT; ++f) {
+            if (f == F_ISDEL || fields[f] < 0 || r.text[f].empty()) continue;
+            if (f == F_MEMO)
+                t.setMemo(fields[f], r.text[f]);
+            else
+                t.setString(fields[f], r.text[f]);
+        }
+        t.setLogical(fields[F_ISDEL], false);
+        t.post();
+        if (progress && i % 50000 == 0) progress(i);
+    }
+    t.endBatch();
 }
 
 }  // namespace addrova::demo

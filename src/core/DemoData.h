@@ -5,7 +5,12 @@
 // the data set.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+namespace addrova::store {
+class Table;
+}
 
 namespace addrova::demo {
 
@@ -84,5 +89,10 @@ class Rng {
 bool markedForPack(uint64_t seed, uint32_t recno);
 
 std::string upperAscii(std::string s);
+
+// Appends records 0..n-1 of the generator with this seed to an open address table, in one batch
+// (indexes are left for the caller to build). progress, when given, hears the count now and then.
+void AppendDemoRecords(store::Table& t, long long n, uint64_t seed,
+                       const std::function<void(long long done)>& progress = {});
 
 }  // namespace addrova::demo
