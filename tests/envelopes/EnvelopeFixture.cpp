@@ -3,8 +3,8 @@
 #include "Common.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
+#include "TestProgramDir.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace envelope_test {
@@ -14,13 +14,8 @@ void EnvelopeFixture::SetUp()
     ASSERT_TRUE(dir_.isValid());
     program_ = dir_.path().toStdString() + "/";
     sysdata_ = program_ + "sysdata/";
-    QDir().mkpath(QString::fromStdString(sysdata_));
-    for (const char* f : {"BIN00001.E", "ENVELOPE.DBF", "ENVELOPE.CDX"}) {
-        const QString to = QString::fromStdString(sysdata_) + QLatin1String(f);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(ADDROVA_SYSDATA_DIR "/") + QLatin1String(f), to)) << f;
-        QFile(to).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    }
-    qputenv("ADDROVA_HOME", dir_.path().toLocal8Bit());
+    ASSERT_TRUE(addrova::test::MakeProgramDir(dir_.path(), QStringLiteral(ADDROVA_SYSDATA_DIR),
+                                              {"BIN00001.E", "ENVELOPE.DBF", "ENVELOPE.CDX"}));
     const std::string path = program_ + "ADDRESS.DBF";
     ASSERT_EQ(store::createAddressFile(path, store::defaultWidths()), "");
     t_.open(path);

@@ -3,9 +3,7 @@
 #include "GGraphc.h"
 #include "GLabels.h"
 #include "ReportStore.h"
-
-#include <QDir>
-#include <QFile>
+#include "TestProgramDir.h"
 
 namespace reports_test {
 
@@ -14,13 +12,8 @@ void ReportFixture::SetUp()
     ASSERT_TRUE(dir_.isValid());
     program_ = dir_.path().toStdString() + "/";
     sysdata_ = program_ + "sysdata/";
-    QDir().mkpath(QString::fromStdString(sysdata_));
-    for (const char* f : {"REPORT.DBF", "REPORT.CDX", "BIN00001.R"}) {
-        const QString to = QString::fromStdString(sysdata_) + QLatin1String(f);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(ADDROVA_SYSDATA_DIR "/") + QLatin1String(f), to)) << f;
-        QFile(to).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    }
-    qputenv("ADDROVA_HOME", dir_.path().toLocal8Bit());
+    ASSERT_TRUE(addrova::test::MakeProgramDir(dir_.path(), QStringLiteral(ADDROVA_SYSDATA_DIR),
+                                              {"REPORT.DBF", "REPORT.CDX", "BIN00001.R"}));
     const std::string path = program_ + "ADDRESS.DBF";
     ASSERT_EQ(store::createAddressFile(path, store::defaultWidths()), "");
     t_.open(path);

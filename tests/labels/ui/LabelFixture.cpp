@@ -3,6 +3,7 @@
 #include "PdfProbe.h"
 #include "PrintJob.h"
 #include "PrinterControl.h"
+#include "TestProgramDir.h"
 
 #include <cmath>
 #include <map>
@@ -14,15 +15,8 @@ void LabelFixture::SetUp()
     ASSERT_TRUE(dir_.isValid());
     program_ = dir_.path().toStdString() + "/";
     sysdata_ = program_ + "sysdata/";
-    QDir().mkpath(QString::fromStdString(sysdata_));
-    for (const char* f : {"BIN00001.L", "ADC.CSV", "LABEL.DBF", "LABEL.CDX", "LBLTPL.DBF", "LBLTPL.CDX"})
-        ASSERT_TRUE(QFile::copy(QStringLiteral(ADDROVA_SYSDATA_DIR "/") + QLatin1String(f),
-                                QString::fromStdString(sysdata_) + QLatin1String(f)))
-            << f;
-    for (const char* f : {"LABEL.DBF", "LABEL.CDX", "LBLTPL.DBF", "LBLTPL.CDX"})
-        QFile(QString::fromStdString(sysdata_) + QLatin1String(f))
-            .setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    qputenv("ADDROVA_HOME", dir_.path().toLocal8Bit());
+    ASSERT_TRUE(addrova::test::MakeProgramDir(dir_.path(), QStringLiteral(ADDROVA_SYSDATA_DIR),
+                                              {"BIN00001.L", "ADC.CSV", "LABEL.DBF", "LABEL.CDX", "LBLTPL.DBF", "LBLTPL.CDX"}));
     const std::string path = program_ + "ADDRESS.DBF";
     ASSERT_EQ(store::createAddressFile(path, store::defaultWidths()), "");
     t_.open(path);
