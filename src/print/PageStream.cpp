@@ -265,6 +265,13 @@ struct PageStream::Spool {
     std::map<int, QImage> imageCache;
     std::size_t metafileBytes = 0;
 
+    // "the temporary file … is <what>", for reads that find the file not as it was written.
+    QString Problem(const char* what) const
+    {
+        return QStringLiteral("the temporary file %1 is %2")
+            .arg(QDir::toNativeSeparators(file.fileName()), QLatin1String(what));
+    }
+
     bool Write(const QByteArray& record, QString& error)
     {
         // Flushed at once, so that a full disk shows here rather than on a later read.
@@ -284,8 +291,7 @@ struct PageStream::Spool {
         if (file.seek(e.offset))
             head = file.read(kHeaderBytes);
         if (head.size() != kHeaderBytes) {
-            error = QStringLiteral("the temporary file %1 is shorter than recorded")
-                        .arg(QDir::toNativeSeparators(file.fileName()));
+            error = Problem("shorter than recorded");
             return {};
         }
         QDataStream d(head);
@@ -294,22 +300,21 @@ struct PageStream::Spool {
         quint64 hash = 0;
         d >> m >> len >> hash;
         if (m != magic || static_cast<qint64>(len) + kHeaderBytes != e.size) {
-            error = QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(file.fileName()));
+            error = Problem("damaged");
             return {};
         }
         const QByteArray payload = file.read(len);
         if (payload.size() != static_cast<qsizetype>(len)) {
-            error = QStringLiteral("the temporary file %1 is shorter than recorded")
-                        .arg(QDir::toNativeSeparators(file.fileName()));
+            error = Problem("shorter than recorded");
             return {};
         }
         if (Fnv1a(payload) != hash) {
-            error = QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(file.fileName()));
+            error = Problem("damaged");
             return {};
         }
         QByteArray body = qUncompress(payload);
         if (body.isEmpty())
-            error = QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(file.fileName()));
+            error = Problem("damaged");
         return body;
     }
 };
@@ -487,8 +492,7 @@ QImage PageStream::ReadImage(int id, QString& why) const
     auto& cache = spool_->imageCache;
     if (const auto it = cache.find(id); it != cache.end())
         return it->second;
-    const QString bad =
-        QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(spool_->file.fileName()));
+    const QString bad = spool_->Problem("damaged");
     if (static_cast<std::size_t>(id) >= spool_->images.size()) {
         why = bad;
         return {};
@@ -521,8 +525,7 @@ std::shared_ptr<const PageStream::Page> PageStream::ReadPage(int index) const
     };
     if (body.isEmpty())
         return damaged(why);
-    const QString bad =
-        QStringLiteral("the temporary file %1 is damaged").arg(QDir::toNativeSeparators(spool_->file.fileName()));
+    const QString bad = spool_->Problem("damaged");
     auto page = std::make_shared<Page>();
     page->widthInches = e.widthInches;
     page->heightInches = e.heightInches;
